@@ -1,0 +1,4 @@
+// The entry point.
+#include "core/startup.h"
+
+int main(int argc, char** argv) { return game_main(argc, argv); }
