@@ -73,7 +73,15 @@ void log_vprintf(const char* format, va_list args) {
     log_close();
     return;
   }
-  if (!g_log.set_up && log_set_up(format)) return;
+  if (!g_log.set_up) {
+    // The directive is recognised in the formatted first message.
+    char first[2048];
+    va_list copy;
+    va_copy(copy, args);
+    std::vsnprintf(first, sizeof first, format, copy);
+    va_end(copy);
+    if (log_set_up(first)) return;
+  }
   log_write(format, args);
 }
 
