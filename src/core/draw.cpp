@@ -36,6 +36,11 @@ static void record_video_frame(int width, int height) {
   std::fflush(stdout);
 }
 
+void game_draw_blank(int width, int height) {
+  glViewport(0, 0, width, height);
+  glClear(GL_COLOR_BUFFER_BIT);
+}
+
 void game_draw(int width, int height) {
   glViewport(0, 0, width, height);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

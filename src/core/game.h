@@ -83,13 +83,12 @@ struct LoopHooks {
   void (*camera_controls)(const double* channels);
   bool (*editor_key)(int code, bool pressed);  // true: consumed
   void (*editor_tic)();
+  void (*editor_leave)();           // finish shading, set the bikes down
   void (*menu_key)(int code, bool pressed);
   void (*menu_cursor)(int x, int y, bool dragging);
   void (*audio_frame)(double master_volume);
   void (*terrain_frame)(int reshade_mask);
   void (*record_audio_block)();
-  void (*cycle_view)();
-  void (*update_view)();
 };
 
 struct Game {
@@ -128,6 +127,10 @@ extern LoopHooks loop_hooks;
 void game_reset();
 // Whether the watched slot is ridden by the local player (spy mode aside).
 bool game_riding();
+// View modes: once a frame, and on Tab.
+void view_update();
+void view_cycle();
+
 // One pass of the main loop; false once quit is set.
 bool loop_frame();
 void loop_run();

@@ -133,7 +133,7 @@ static void key_no_menu(int code, bool pressed) {
   if (game.view == VIEW_NO_TRACK) return;
   if (editor && HOOK(editor_key) && HOOK(editor_key)(code, pressed)) return;
   if (code == EV_CHAR_TAB) {
-    if (HOOK(cycle_view)) HOOK(cycle_view)();
+    view_cycle();
     return;
   }
   if (!pressed) return;
@@ -316,7 +316,7 @@ static void warp_restart() {
 
 bool loop_frame() {
   if (game.quit) return false;
-  if (HOOK(update_view)) HOOK(update_view)();
+  view_update();
   if (loop_platform.draw_frame && !loop_platform.draw_frame()) game.quit = true;
   if (HOOK(audio_frame)) HOOK(audio_frame)(master_volume());
   double step = loop_pace();

@@ -59,7 +59,13 @@ static bool startup_window() {
   g_window = window_create("Dirtwave", w, h, bits, 0, launch.depth_bits, 0, 0);
   if (!g_window) return false;
   mem_set_fatal_cleanup(audio_close, close_window_for_fatal);
+  // A blank frame at once, so the window never shows garbage while loading.
   window_pump(g_window);
+  int fw, fh;
+  if (window_begin_frame(g_window, &fw, &fh)) {
+    game_draw_blank(fw, fh);
+    window_end_frame(g_window);
+  }
   return true;
 }
 
@@ -115,6 +121,8 @@ static void resolve_menu_keys() {
 
 // Bindings resolve their key names to codes, or open their axes.
 static void startup_bindings() {
+  g_cursor_x = axis_open(g_window, "cursor-x");
+  g_cursor_y = axis_open(g_window, "cursor-y");
   for (int i = 0; i < BIND_COUNT; i++) {
     ControlBinding* b = &settings.bindings[i];
     if (b->axis_name[0]) b->axis = axis_open(g_window, b->axis_name);
@@ -125,6 +133,9 @@ static void startup_bindings() {
 }
 
 static void close_bindings() {
+  if (g_cursor_x) axis_close(g_cursor_x);
+  if (g_cursor_y) axis_close(g_cursor_y);
+  g_cursor_x = g_cursor_y = nullptr;
   for (int i = 0; i < BIND_COUNT; i++) {
     ControlBinding* b = &settings.bindings[i];
     if (b->axis) axis_close((AxisHandle*)b->axis);
@@ -151,6 +162,26 @@ static bool platform_draw_frame() {
   return window_end_frame(g_window);
 }
 
+static AxisHandle* g_cursor_x;
+static AxisHandle* g_cursor_y;
+
+static bool platform_cursor(int* x, int* y) {
+  if (!g_cursor_x || !g_cursor_y) return false;
+  *x = axis_read(g_cursor_x);
+  *y = axis_read(g_cursor_y);
+  return true;
+}
+
+static void audio_frame(double master_volume) {
+  (void)master_volume;  // the sound subsystem applies it to its sounds
+  if (audio_is_open()) audio_update();
+}
+
+static void loop_hooks_install() {
+  loop_hooks.audio_frame = audio_frame;
+  if (launch.record_audio) loop_hooks.record_audio_block = record_audio_block;
+}
+
 static void loop_platform_install() {
   loop_platform.now = clock_now;
   loop_platform.sleep = clock_sleep_seconds;
@@ -160,7 +191,7 @@ static void loop_platform_install() {
   loop_platform.pot_watch_key = pot_watch_key;
   loop_platform.pot_watch_tic = pot_watch_tic;
   loop_platform.axis_read = [](void* a) { return axis_read((AxisHandle*)a); };
-  loop_platform.cursor = nullptr;
+  loop_platform.cursor = platform_cursor;
 }
 
 // ---------------------------------------------------------------------------
@@ -195,7 +226,6 @@ static int startup_settings(int argc, char** argv) {
 // status.
 static int startup_game() {
   if (!startup_window()) return 1;
-  error_box_set_handler(message_box);
   const char* const* files = vfs_build_file_index();
   startup_stock_shapes();
   startup_texture_lists();
@@ -216,6 +246,7 @@ static int startup_game() {
   game.open_menu = launch.connect ? MENU_NONE : MENU_MAIN;
   game.remembered_menu = game.open_menu;
   loop_platform_install();
+  loop_hooks_install();
   game.frame_time = clock_to_seconds(clock_now());
   return -1;
 }
@@ -261,6 +292,7 @@ void record_audio_block() {
 
 int game_main(int argc, char** argv) {
   if (argc == 2 && !std::strcmp(argv[1], "--open-home")) return open_home();
+  error_box_set_handler(message_box);
   int status = startup_settings(argc, argv);
   if (status >= 0) return status;
   status = startup_game();

@@ -28,6 +28,7 @@ void shutdown_race();
 void loading_screen(const char* text);
 // Draws the frame for the current view into a w x h drawable.
 void game_draw(int width, int height);
+void game_draw_blank(int width, int height);
 // Appends the tic's readback audio to the --record-audio file.
 void record_audio_block();
 

@@ -236,3 +236,45 @@ TEST_F(Loop, FpsReadsLargestStepAndResets) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Views, TabCyclesWithAndWithoutTheEditor) {
+  struct Case {
+    bool editor;
+    int from, to;
+  };
+  const Case cases[] = {
+      {false, VIEW_FIRST_PERSON, VIEW_CHASE}, {true, VIEW_FIRST_PERSON, VIEW_EDITOR},
+      {true, VIEW_EDITOR, VIEW_CHASE},        {false, VIEW_CHASE, VIEW_TRACK_CAMERA},
+      {false, VIEW_TRACK_CAMERA, VIEW_FIRST_PERSON}, {false, VIEW_NO_TRACK, VIEW_NO_TRACK},
+  };
+  for (const Case& c : cases) {
+    launch_defaults();
+    launch.editor = c.editor;
+    game_reset();
+    game.view = c.from;
+    view_cycle();
+    EXPECT_EQ(game.view, c.to) << c.from << " editor " << c.editor;
+  }
+}
+
+TEST(Views, UpdateFollowsTrackAndBike) {
+  loop_hooks = LoopHooks{};
+  game_reset();
+  game.view = VIEW_FIRST_PERSON;
+  view_update();
+  EXPECT_EQ(game.view, VIEW_NO_TRACK);  // nothing loaded
+  static bool bike = false;
+  loop_hooks.track_loaded = [] { return true; };
+  loop_hooks.slot_has_bike = [](int) { return bike; };
+  view_update();
+  EXPECT_EQ(game.view, VIEW_TRACK_CAMERA);  // a track, but no bike to watch
+  bike = true;
+  loop_hooks.slot_is_local = [](int) { return true; };
+  view_update();
+  EXPECT_EQ(game.view, VIEW_FIRST_PERSON);  // riding brings the rider's view back
+  loop_hooks = LoopHooks{};
+}
+
+}  // namespace
