@@ -32,5 +32,7 @@ void game_draw_blank(int width, int height);
 // Appends the tic's readback audio to the --record-audio file.
 void record_audio_block();
 
-// Whether the seven stock collision shapes are the accepted ones.
+// Whether the seven stock collision shapes are the accepted ones, and the
+// digest of their contents (40 lower-case hex digits).
 extern bool stock_shapes;
+void stock_shapes_digest(char hex[41]);

@@ -6,14 +6,8 @@
 #include "core/startup.h"
 #include "platform/platform.h"
 
-bool stock_shapes = false;
-
 // The bike catalogue selects the default bike and its stability preset.
 void startup_default_bike() {}
-
-// The seven stock collision shapes are compared with the accepted digests
-// once the shapes exist in the data.
-void startup_stock_shapes() { stock_shapes = false; }
 
 // Texture choice lists come with the texture cache.
 void startup_texture_lists() {}
