@@ -15,6 +15,8 @@
 static const char kVersion[] = "2019-03-28-1481 snapshot";
 
 static GameWindow* g_window;
+static AxisHandle* g_cursor_x;  // the pointer position, read every frame
+static AxisHandle* g_cursor_y;
 static FILE* g_record_audio_file;
 
 // Demo list: every "demos/*.dwdemo" of the file index, with a display name.
@@ -161,9 +163,6 @@ static bool platform_draw_frame() {
   game_draw(w, h);
   return window_end_frame(g_window);
 }
-
-static AxisHandle* g_cursor_x;
-static AxisHandle* g_cursor_y;
 
 static bool platform_cursor(int* x, int* y) {
   if (!g_cursor_x || !g_cursor_y) return false;
