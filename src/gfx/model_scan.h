@@ -28,6 +28,5 @@ int scan_line(const char* data, const TextScan* s);
 // The whole content of a file (a "@" name or a path) in a memory-layer block
 // with a terminating zero after *size bytes; null when it can't be read.
 char* gfx_read_file(const char* path, size_t* size);
-// The file list of the file index (null-terminated), or null before the index
-// exists.
+// The file list of the file index (null-terminated; built on first use).
 const char* const* gfx_file_list();

@@ -152,6 +152,9 @@ void alias_add(const char* alias, const char* name);
 // Names of the absolute axes found at start-up.
 int axis_names(GameWindow* w, const char* const** names);
 
+// Debug level (--debug 1, --super-debug 2): pot watching logs its steps.
+void input_set_debug(int level);
+
 struct ControlBinding;
 // Pot watching: capture a key or axis for a binding (game clock in seconds).
 void pot_watch_start(GameWindow* w, ControlBinding* b, double game_clock);

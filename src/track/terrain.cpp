@@ -90,7 +90,7 @@ float terrain_h(int c, int r) {
 // Grid cell and position inside it; positions far off the grid (or not a
 // number) are pulled in so that the integer conversions stay defined.
 void terrain_cell(float x, float z, int* c, int* r, float* fx, float* fz) {
-  double limit = 4.0 * (terrain.dim + 1);
+  double limit = (double)(terrain.dim + QUERY_BAND);
   double u = (double)x / terrain.spacing, v = (double)z / terrain.spacing;
   if (!(u > -limit)) u = -limit;
   if (!(v > -limit)) v = -limit;

@@ -102,7 +102,7 @@ static void fix_normal(float n[3]) {
 // axis, kept to a band around the grid so that odd input cannot ask for
 // billions of cells.
 static void cell_range(float centre, float half, int* lo, int* hi) {
-  double limit = 4.0 * (terrain.dim + 1);
+  double limit = (double)(terrain.dim + QUERY_BAND);
   double a = std::floor((double)(centre - half) / terrain.spacing);
   double b = std::ceil((double)(centre + half) / terrain.spacing);
   if (!(a > -limit)) a = -limit;

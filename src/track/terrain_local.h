@@ -31,6 +31,10 @@ inline float vec_normalise(float v[3]) {
   return len;
 }
 
+// Cells beyond the grid edge that queries still treat as ground; farther
+// positions are pulled in so integer conversions stay defined.
+enum { QUERY_BAND = 1 << 20 };
+
 size_t terrain_triangle_count();
 float terrain_h(int c, int r);
 void terrain_cell(float x, float z, int* c, int* r, float* fx, float* fz);
@@ -40,11 +44,15 @@ void triangle_normal(const int v[3][2], float out[3]);
 // recomputed first when its dirty bit is set.
 const float* terrain_tri_normal(int t, int row);
 
+// Normal-texture entry of one grid point; refresh of dirty shading.
+void terrain_normal_texel(int c, int r);
+void terrain_refresh_shading();
+
 // Surface table and tile map loading (after the heightfield).
 struct Stream;
 bool surface_table_read(const char* folder);
 bool tilemap_read(const char* folder);
-bool tilemap_write(const char* folder);
+bool tilemap_write(const char* prefix);  // prefix + "/tilemap"
 
 // Terrain images: 16-bit grey PNG (read and write) and binary PNM.
 // Reads a PNG as 16-bit grey of any size; pixels are row-major.

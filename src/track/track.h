@@ -184,6 +184,9 @@ bool terrain_loaded();
 // terrain.
 bool terrain_load(const char* folder, int texture_mode);
 bool terrain_save(const char* folder);
+// The files terrain_save writes, below prefix + "/" ("@" + folder for a
+// track, or a plain folder).
+bool terrain_write_files(const char* prefix);
 // Min and max from the current heights (after generating or editing).
 void terrain_update_range();
 

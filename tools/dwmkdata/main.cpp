@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
   std::string out = argv[1];
   bool ok = true;
   // Generators, in order (each adds one kind of data):
-  (void)out;
+  ok = mk_marker_archive(out) && ok;
+  ok = mk_track_rabbithill(out) && ok;
+  ok = mk_track_flattest(out) && ok;
+  ok = mk_bikes(out) && ok;
   return ok ? 0 : 1;
 }
