@@ -15,7 +15,7 @@ run_suite() {
   local dir="$1"; shift
   dw_build "$dir" "$@"
   # Window tests need an X server; one virtual display serves the whole run.
-  xvfb-run -a -s "-screen 0 1280x720x24" ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 600
+  xvfb-run -a -s "-screen 0 1280x720x24 -noreset" ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 600
 }
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -319,7 +319,9 @@ void crash_delay_set(int index, int tics);
 // Creates the bike of a slot, or null when slot is not 0..159. An unknown
 // model is substituted (with the catalogue's message); a shape or model
 // file that can't be loaded logs "Warning: Can't load %.900s" and the bike
-// is made without it. A bike already in the slot is destroyed first.
+// is made without it. A bike already in the slot is destroyed first. local
+// marks a bike simulated on this machine (not a remote rider). Texture names
+// are kept for the renderer; an empty or null one means the catalogue's own.
 Bike* bike_create(const char* model_name, int slot, bool local, int number, const char* body_texture,
                   const char* head_texture, const char* bike_texture, const char* wheel_texture);
 void bike_destroy(Bike* bike);

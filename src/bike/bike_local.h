@@ -53,6 +53,11 @@ inline void point_velocity(dBodyID body, const double p[3], double out[3]) {
 void contact_joint_add(dBodyID body1, dBodyID body2, int mode, double mu, double k, double c, const double pos[3],
                        const double normal[3], double depth, const double* fdir1, dJointFeedback* feedback);
 
+// Highest ground height (ft) anywhere under the square of half-width half
+// around (x, z): below it nothing can touch the ground; +infinity when the
+// square is too large to scan, -infinity with no ground at all.
+float ground_max_height(float x, float z, float half);
+
 // The catalogue's rest point of a body, relative to the frame's rest point.
 void rest_offset_from_frame(const Bike* bike, int body, double out[3]);
 // Joints: creation, and the rider mount's attachment to the present pose.

@@ -1,6 +1,7 @@
 // Collision shapes: spheres on the frame, forks, swingarm, wheels and rider
 // touching the ground, statues and other bikes.
 #include <cmath>
+#include <vector>
 
 #include "bike/bike_local.h"
 #include "gfx/gfx.h"
@@ -22,17 +23,17 @@ static bool shape_ground_contacts(Bike* bike, int body_index, bool* rider_upside
   const Shape* shape = bike->shapes[body_index];
   if (!shape) return false;
   dBodyID body = bike->bodies[body_index];
-  // One test of the sphere around the whole shape spares the per-sphere
-  // tests while the part is clear of the ground, which is nearly always.
-  const dReal* centre = dBodyGetPosition(body);
-  float whole[3] = {(float)centre[0], (float)centre[1], (float)centre[2]};
-  GroundContact near;
-  if (!terrain_sphere_contact(whole, shape->bounding_radius, &near)) return false;
+  // Parts well clear of the ground, which is nearly always, skip the
+  // per-sphere tests.
+  const dReal* at = dBodyGetPosition(body);
+  float reach = shape->bounding_radius;
+  if (at[1] - reach > ground_max_height((float)at[0], (float)at[2], reach)) return false;
   bool touched = false;
   for (int i = 0; i < shape->sphere_count; i++) {
     const ShapeSphere* s = &shape->spheres[i];
     double c[3];
     sphere_world(body, s, c);
+    if (c[1] - s->radius > ground_max_height((float)c[0], (float)c[2], s->radius)) continue;
     float centre[3] = {(float)c[0], (float)c[1], (float)c[2]};
     GroundContact g;
     if (!terrain_sphere_contact(centre, s->radius, &g)) continue;
@@ -125,6 +126,30 @@ static void penalty_push(dBodyID a, dBodyID b, const SpherePair* p) {
     dBodyAddForceAtPos(b, f * p->normal[0], f * p->normal[1], f * p->normal[2], p->point[0], p->point[1], p->point[2]);
 }
 
+// World centres of the spheres of a bike's shapes, worked out per part when
+// a part is first near the other bike.
+struct BikeSpheres {
+  const Bike* bike;
+  std::vector<double> centres[BIKE_BODIES];  // 3 per sphere
+  bool ready[BIKE_BODIES];
+};
+
+static void bike_spheres_begin(const Bike* bike, BikeSpheres* out) {
+  out->bike = bike;
+  for (int part = 0; part < BIKE_BODIES; part++) out->ready[part] = false;
+}
+
+static const double* part_centres(BikeSpheres* s, int part) {
+  std::vector<double>& c = s->centres[part];
+  if (!s->ready[part]) {
+    const Shape* shape = s->bike->shapes[part];
+    c.resize(3 * (size_t)shape->sphere_count);
+    for (int i = 0; i < shape->sphere_count; i++) sphere_world(s->bike->bodies[part], &shape->spheres[i], &c[3 * i]);
+    s->ready[part] = true;
+  }
+  return c.data();
+}
+
 static bool shapes_near(dBodyID a, const Shape* sa, dBodyID b, const Shape* sb) {
   double pa[3], pb[3], d[3];
   body_position(a, pa);
@@ -135,18 +160,27 @@ static bool shapes_near(dBodyID a, const Shape* sa, dBodyID b, const Shape* sb) 
 }
 
 // Every sphere of one part of bike a against one part of bike b.
-static bool part_pair_contacts(Bike* a, int part_a, Bike* b, int part_b, bool penalty_mode) {
+static bool part_pair_contacts(Bike* a, int part_a, BikeSpheres* ca, Bike* b, int part_b, BikeSpheres* cb,
+                               bool penalty_mode) {
   const Shape *sa = a->shapes[part_a], *sb = b->shapes[part_b];
   dBodyID ba = a->bodies[part_a], bb = b->bodies[part_b];
   if (!sa || !sb || !shapes_near(ba, sa, bb, sb)) return false;
+  const double* centres_a = part_centres(ca, part_a);
+  const double* centres_b = part_centres(cb, part_b);
+  double b_centre[3];
+  body_position(bb, b_centre);
   bool touched = false;
   SpherePair p;
   for (int i = 0; i < sa->sphere_count; i++) {
     p.a = &sa->spheres[i];
-    sphere_world(ba, p.a, p.pa);
+    copy3(&centres_a[3 * i], p.pa);
+    // A sphere clear of the other part's bounding sphere meets none of it.
+    double d[3], reach = (double)p.a->radius + sb->bounding_radius;
+    sub3(b_centre, p.pa, d);
+    if (dot3(d, d) >= reach * reach) continue;
     for (int j = 0; j < sb->sphere_count; j++) {
       p.b = &sb->spheres[j];
-      sphere_world(bb, p.b, p.pb);
+      copy3(&centres_b[3 * j], p.pb);
       if (!sphere_pair(&p)) continue;
       touched = true;
       if (p.forceless) continue;
@@ -202,11 +236,15 @@ int bike_bike_contacts(Bike* a, Bike* b, bool penalty_mode) {
   body_position(b->bodies[BODY_FRAME], pb);
   sub3(pb, pa, d);
   if (dot3(d, d) > 24.0 * 24.0) return 0;
+  // Scratch kept between calls: the race tests many pairs every tic.
+  static BikeSpheres ca, cb;
+  bike_spheres_begin(a, &ca);
+  bike_spheres_begin(b, &cb);
   int bits = 0;
   bool same_kind = false;
   for (int i = 0; i < BIKE_BODIES; i++) {
     for (int j = 0; j < BIKE_BODIES; j++) {
-      if (!part_pair_contacts(a, i, b, j, penalty_mode)) continue;
+      if (!part_pair_contacts(a, i, &ca, b, j, &cb, penalty_mode)) continue;
       bits |= 1 << i;
       if (i == j) same_kind = true;
     }

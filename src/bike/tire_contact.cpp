@@ -19,6 +19,13 @@ static void wheel_of(const ContactRecord* c, Wheel* w) {
   w->tube_radius = c->section_radius;
 }
 
+// A wheel whose lowest possible point is above all the ground under it
+// can't touch: the torus test is skipped in the air.
+static bool wheel_may_touch(const Wheel* w) {
+  float reach = w->rim_radius + w->tube_radius;
+  return w->centre[1] - reach <= ground_max_height(w->centre[0], w->centre[2], reach);
+}
+
 static void record_contact(ContactRecord* c, const GroundContact* g) {
   double p[3] = {g->point[0], g->point[1], g->point[2]}, v[3];
   point_velocity(c->body, p, v);
@@ -95,7 +102,7 @@ int tire_contact(Bike* bike, int wheel, float friction_scale) {
   Wheel w;
   GroundContact g;
   wheel_of(c, &w);
-  if (!terrain_wheel_contact_deepest(&w, &g) || !(g.depth > 0)) {
+  if (!wheel_may_touch(&w) || !terrain_wheel_contact_deepest(&w, &g) || !(g.depth > 0)) {
     c->depth = 0;
     return 0;
   }
@@ -126,7 +133,7 @@ void wheel_contact_query(Bike* bike) {
     Wheel w;
     GroundContact g;
     wheel_of(c, &w);
-    if (terrain_wheel_contact_first(&w, &g) && g.depth > 0)
+    if (wheel_may_touch(&w) && terrain_wheel_contact_first(&w, &g) && g.depth > 0)
       record_contact(c, &g);
     else
       c->depth = 0;

@@ -218,6 +218,7 @@ static int startup_settings(int argc, char** argv) {
   int status = cmdline_parse(argc - 1, argv + 1);
   if (status >= 0) return status;
   if (launch.connect) launch.have_track = false;
+  input_set_debug(launch.debug);
   return -1;
 }
 

@@ -4,7 +4,15 @@
 #include "core/core.h"
 #include "core/game.h"
 #include "core/startup.h"
+#include "bike/bike.h"
+#include "files/settings.h"
 #include "platform/platform.h"
+#include "track/track.h"
+
+#include <cstring>
+
+// The track the next race is held on: an index into the track list.
+static int g_selected_track;
 
 // The bike catalogue selects the default bike and its stability preset.
 void startup_default_bike() {}
@@ -12,25 +20,50 @@ void startup_default_bike() {}
 // Texture choice lists come with the texture cache.
 void startup_texture_lists() {}
 
-// No track subsystem yet: no track can be listed.
-bool startup_track_list() { return false; }
+bool startup_track_list() { return track_list_scan(); }
 
 // Points series are read once the race subsystem has them.
 void startup_series() {}
 
-void startup_select_track(const char*) {}
+// "rabbithill" names the folder "tracks/rabbithill": the last part of the
+// folder path, in any letter case.
+static bool folder_is(const char* folder, const char* name) {
+  const char* slash = std::strrchr(folder, '/');
+  const char* last = slash ? slash + 1 : folder;
+  return !strcasecmp(folder, name) || !strcasecmp(last, name);
+}
+
+// A name that is not in the track list leaves the selection unchanged.
+void startup_select_track(const char* name) {
+  for (int i = 0; i < track.count; i++) {
+    if (!folder_is(track.list[i].folder, name)) continue;
+    g_selected_track = i;
+    const char* slash = std::strrchr(track.list[i].folder, '/');
+    text_set(&settings.track, slash ? slash + 1 : track.list[i].folder);
+    return;
+  }
+}
 
 // Fonts and HUD images come with the text renderer.
 void startup_fonts() {}
 
-// Race tables and the physics world come with the race and bike subsystems.
-void startup_race_tables() {}
-void startup_first_race() {}
+// The race tables come with race control; the physics world is here now.
+void startup_race_tables() { physics_world_create(); }
+
+// The first race: for now its track half (the line-up, grid and race clock
+// come with race control).
+void startup_first_race() {
+  if (g_selected_track < track.count) track_select_and_load(track.list[g_selected_track].folder, false);
+  loop_hooks.track_loaded = [] { return track.loaded; };
+}
 
 void shutdown_network() {}
 void shutdown_race() {
   log_printf("Deallocating bikes\n");
+  bike_destroy_all();
   log_printf("Finished deallocating bikes\n");
+  track_unload();
+  physics_world_destroy();
 }
 
 // The loading screen is drawn by the scene renderer; its messages are

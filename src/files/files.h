@@ -73,8 +73,9 @@ enum { STREAM_EOF = -1 };
 
 // Opens a name with a C file mode ("rb", "wb", "a", ...). A mode starting
 // with "~" first copies an existing file to its first free numbered backup
-// "<path>.~<n>~". Writing creates the folders along the path. Null on
-// failure (callers report it in their own words).
+// "<path>.~<n>~". Writing creates the folders along the path. Archive
+// members are found once the file index is built. Null on failure (callers
+// report it in their own words).
 Stream* stream_open(const char* name, const char* mode);
 // Closes and frees; false when buffered output could not be written.
 bool stream_close(Stream* s);
@@ -169,7 +170,8 @@ bool saf_pack_folder(const char* folder, const char* out_path);
 // Reads "@config" into the settings; a missing file leaves the defaults.
 void config_read();
 // Writes "@config" through a temporary file, so a failed write keeps the
-// previous file; false when nothing was written.
+// previous file; false when nothing was written. The track is written from
+// settings.track, which the track list keeps at the selected track.
 bool config_write();
 // Applies one "key=value" pair the way reading the file does; false when
 // the key is unknown.

@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "files/vfs_local.h"
 
@@ -90,18 +91,34 @@ bool is_folder(const char* path) {
   return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+struct FolderId {
+  dev_t device;
+  ino_t inode;
+};
+
 struct Walk {
   bool (*file)(const char* name, const char* path, long long size, void* context);
   void (*entered)();
   void* context;
-  size_t root_length;   // characters of the search folder in every path
+  size_t root_length;             // characters of the search folder in every path
   bool stopped;
+  std::vector<FolderId> open;     // the folders being walked, outermost first
 };
 
-void walk_folder(Walk* w, std::string& path) {
+// A linked folder that leads back to one being walked would be walked
+// without end; it is left out.
+bool folder_in_walk(const Walk* w, const struct stat& st) {
+  for (const FolderId& f : w->open)
+    if (f.device == st.st_dev && f.inode == st.st_ino) return true;
+  return false;
+}
+
+void walk_folder(Walk* w, std::string& path, const struct stat& folder) {
+  if (folder_in_walk(w, folder)) return;
   if (w->entered) w->entered();
   DIR* dir = opendir(path.c_str());
   if (!dir) return;
+  w->open.push_back(FolderId{folder.st_dev, folder.st_ino});
   size_t length = path.size();
   while (struct dirent* e = readdir(dir)) {
     if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, "..")) continue;
@@ -112,13 +129,14 @@ void walk_folder(Walk* w, std::string& path) {
     if (stat(path.c_str(), &st) != 0) continue;  // a dangling link, or gone meanwhile
     if (S_ISDIR(st.st_mode)) {
       path += '/';
-      walk_folder(w, path);
+      walk_folder(w, path, st);
     } else if (S_ISREG(st.st_mode)) {
       if (!w->file(path.c_str() + w->root_length, path.c_str(), (long long)st.st_size, w->context)) w->stopped = true;
     }
     if (w->stopped) break;
   }
   closedir(dir);
+  w->open.pop_back();
 }
 
 }  // namespace
@@ -164,6 +182,8 @@ void vfs_walk(const char* folder, bool (*file)(const char* name, const char* pat
   std::string path = folder;
   if (path.empty()) return;
   if (path.back() != '/') path += '/';
-  Walk w{file, entered, context, path.size(), false};
-  walk_folder(&w, path);
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+  Walk w{file, entered, context, path.size(), false, {}};
+  walk_folder(&w, path, st);
 }

@@ -99,64 +99,64 @@ void store_integer(va_list* args, Size size, bool is_unsigned, long long value) 
 }
 
 // One conversion's settings, from the text between "%" and the letter.
-struct Spec {
+struct Directive {
   bool suppress;       // "*": convert, don't assign
   int width;           // maximum bytes, or -1
   Size size;           // from hh, h, l, ll/q/L (ll, q and L on a real: long double)
   char conversion;
 };
 
-const char* parse_spec(const char* f, Spec* spec) {
-  *spec = Spec{false, -1, SIZE_INT, 0};
+const char* parse_directive(const char* f, Directive* dv) {
+  *dv = Directive{false, -1, SIZE_INT, 0};
   if (*f == '*') {
-    spec->suppress = true;
+    dv->suppress = true;
     f++;
   }
   if (is_digit(*f)) {
-    spec->width = 0;
-    while (is_digit(*f)) spec->width = spec->width * 10 + (*f++ - '0');
+    dv->width = 0;
+    while (is_digit(*f)) dv->width = dv->width * 10 + (*f++ - '0');
   }
-  if (f[0] == 'h' && f[1] == 'h') spec->size = SIZE_CHAR, f += 2;
-  else if (f[0] == 'h') spec->size = SIZE_SHORT, f++;
-  else if (f[0] == 'l' && f[1] == 'l') spec->size = SIZE_LONG_LONG, f += 2;
-  else if (f[0] == 'l') spec->size = SIZE_LONG, f++;
-  else if (f[0] == 'L') spec->size = SIZE_LONG_LONG, f++;
-  else if (f[0] == 'q') spec->size = SIZE_LONG_LONG, f++;
-  spec->conversion = *f;
+  if (f[0] == 'h' && f[1] == 'h') dv->size = SIZE_CHAR, f += 2;
+  else if (f[0] == 'h') dv->size = SIZE_SHORT, f++;
+  else if (f[0] == 'l' && f[1] == 'l') dv->size = SIZE_LONG_LONG, f += 2;
+  else if (f[0] == 'l') dv->size = SIZE_LONG, f++;
+  else if (f[0] == 'L') dv->size = SIZE_LONG_LONG, f++;
+  else if (f[0] == 'q') dv->size = SIZE_LONG_LONG, f++;
+  dv->conversion = *f;
   return *f ? f + 1 : f;
 }
 
 // The outcome of one conversion.
 enum Result { CONVERTED, MATCH_FAILED, INPUT_FAILED };
 
-Result convert_integer(Scanner* sc, const Spec& spec, va_list* args) {
-  int base = spec.conversion == 'd' || spec.conversion == 'u' ? 10
-           : spec.conversion == 'i'                           ? 0
-           : spec.conversion == 'o'                           ? 8
+Result convert_integer(Scanner* sc, const Directive& dv, va_list* args) {
+  int base = dv.conversion == 'd' || dv.conversion == 'u' ? 10
+           : dv.conversion == 'i'                           ? 0
+           : dv.conversion == 'o'                           ? 8
                                                               : 16;
   skip_space(sc);
   if (peek(sc) == STREAM_EOF) return INPUT_FAILED;
   char text[NUMBER_MAX + 1];
   int n = 0;
-  int width = spec.width > 0 && spec.width < NUMBER_MAX ? spec.width : NUMBER_MAX;
+  int width = dv.width > 0 && dv.width < NUMBER_MAX ? dv.width : NUMBER_MAX;
   base = gather_integer(sc, text, &n, width, base);
   text[n] = 0;
   char* end;
-  bool is_unsigned = spec.conversion != 'd' && spec.conversion != 'i';
+  bool is_unsigned = dv.conversion != 'd' && dv.conversion != 'i';
   long long value = is_unsigned ? (long long)std::strtoull(text, &end, base) : std::strtoll(text, &end, base);
   // "0x" with no digit after it reads as the 0 it starts with.
   bool bare_prefix = base == 16 && *end && is_x(*end) && end[1] == 0;
   if (n == 0 || end == text || (*end && !bare_prefix)) return MATCH_FAILED;
-  if (!spec.suppress) store_integer(args, spec.size, is_unsigned, value);
+  if (!dv.suppress) store_integer(args, dv.size, is_unsigned, value);
   return CONVERTED;
 }
 
-Result convert_real(Scanner* sc, const Spec& spec, va_list* args) {
+Result convert_real(Scanner* sc, const Directive& dv, va_list* args) {
   skip_space(sc);
   if (peek(sc) == STREAM_EOF) return INPUT_FAILED;
   char text[NUMBER_MAX + 1];
   int n = 0;
-  gather_real(sc, text, &n, spec.width > 0 && spec.width < NUMBER_MAX ? spec.width : NUMBER_MAX);
+  gather_real(sc, text, &n, dv.width > 0 && dv.width < NUMBER_MAX ? dv.width : NUMBER_MAX);
   text[n] = 0;
   // Text that stops half-way ("1e", "2.5e+") keeps the number it began
   // with, as the C library does; the unused bytes are gone all the same.
@@ -164,21 +164,21 @@ Result convert_real(Scanner* sc, const Spec& spec, va_list* args) {
   std::strtod(text, &end);
   if (end == text) return MATCH_FAILED;
   text[end - text] = 0;
-  if (spec.suppress) return CONVERTED;
+  if (dv.suppress) return CONVERTED;
   // Each width converted directly: going through a wider type first could
   // round twice and differ from the C library in the last bit.
-  if (spec.size == SIZE_LONG_LONG) *va_arg(*args, long double*) = std::strtold(text, nullptr);
-  else if (spec.size == SIZE_LONG) *va_arg(*args, double*) = std::strtod(text, nullptr);
+  if (dv.size == SIZE_LONG_LONG) *va_arg(*args, long double*) = std::strtold(text, nullptr);
+  else if (dv.size == SIZE_LONG) *va_arg(*args, double*) = std::strtod(text, nullptr);
   else *va_arg(*args, float*) = std::strtof(text, nullptr);
   return CONVERTED;
 }
 
-Result convert_string(Scanner* sc, const Spec& spec, va_list* args) {
+Result convert_string(Scanner* sc, const Directive& dv, va_list* args) {
   skip_space(sc);
   if (peek(sc) == STREAM_EOF) return INPUT_FAILED;
-  char* out = spec.suppress ? nullptr : va_arg(*args, char*);
+  char* out = dv.suppress ? nullptr : va_arg(*args, char*);
   int n = 0;
-  for (int c; (spec.width < 0 || n < spec.width) && (c = peek(sc)) != STREAM_EOF && !is_space(c); n++) {
+  for (int c; (dv.width < 0 || n < dv.width) && (c = peek(sc)) != STREAM_EOF && !is_space(c); n++) {
     if (out) out[n] = (char)c;
     take(sc);
   }
@@ -186,9 +186,9 @@ Result convert_string(Scanner* sc, const Spec& spec, va_list* args) {
   return CONVERTED;
 }
 
-Result convert_chars(Scanner* sc, const Spec& spec, va_list* args) {
-  int width = spec.width > 0 ? spec.width : 1;
-  char* out = spec.suppress ? nullptr : va_arg(*args, char*);
+Result convert_chars(Scanner* sc, const Directive& dv, va_list* args) {
+  int width = dv.width > 0 ? dv.width : 1;
+  char* out = dv.suppress ? nullptr : va_arg(*args, char*);
   if (peek(sc) == STREAM_EOF) return INPUT_FAILED;
   for (int n = 0; n < width; n++) {
     int c = peek(sc);
@@ -218,11 +218,11 @@ const char* parse_set(const char* f, bool accept[256]) {
   return *f ? f + 1 : f;
 }
 
-Result convert_set(Scanner* sc, const Spec& spec, const bool accept[256], va_list* args) {
-  char* out = spec.suppress ? nullptr : va_arg(*args, char*);
+Result convert_set(Scanner* sc, const Directive& dv, const bool accept[256], va_list* args) {
+  char* out = dv.suppress ? nullptr : va_arg(*args, char*);
   if (peek(sc) == STREAM_EOF) return INPUT_FAILED;
   int n = 0;
-  for (int c; (spec.width < 0 || n < spec.width) && (c = peek(sc)) != STREAM_EOF && accept[c]; n++) {
+  for (int c; (dv.width < 0 || n < dv.width) && (c = peek(sc)) != STREAM_EOF && accept[c]; n++) {
     if (out) out[n] = (char)c;
     take(sc);
   }
@@ -231,20 +231,20 @@ Result convert_set(Scanner* sc, const Spec& spec, const bool accept[256], va_lis
   return CONVERTED;
 }
 
-Result convert(Scanner* sc, const Spec& spec, const char** format, va_list* args) {
-  switch (spec.conversion) {
+Result convert(Scanner* sc, const Directive& dv, const char** format, va_list* args) {
+  switch (dv.conversion) {
     case 'd': case 'i': case 'o': case 'u': case 'x': case 'X':
-      return convert_integer(sc, spec, args);
+      return convert_integer(sc, dv, args);
     case 'f': case 'e': case 'g': case 'E': case 'G':
-      return convert_real(sc, spec, args);
+      return convert_real(sc, dv, args);
     case 's':
-      return convert_string(sc, spec, args);
+      return convert_string(sc, dv, args);
     case 'c':
-      return convert_chars(sc, spec, args);
+      return convert_chars(sc, dv, args);
     case '[': {
       bool accept[256];
       *format = parse_set(*format, accept);
-      return convert_set(sc, spec, accept, args);
+      return convert_set(sc, dv, accept, args);
     }
     default:
       return MATCH_FAILED;  // not a conversion we know: stop here
@@ -277,18 +277,18 @@ int stream_vscan(Stream* s, const char* f, va_list args_in) {
         f++;
       }
     } else {
-      Spec spec;
-      f = parse_spec(f + 1, &spec);
-      if (spec.conversion == 'n') {
-        if (!spec.suppress) store_integer(&args, spec.size, false, sc.consumed);
+      Directive dv;
+      f = parse_directive(f + 1, &dv);
+      if (dv.conversion == 'n') {
+        if (!dv.suppress) store_integer(&args, dv.size, false, sc.consumed);
         continue;
       }
-      Result r = convert(&sc, spec, &f, &args);
+      Result r = convert(&sc, dv, &f, &args);
       if (r == INPUT_FAILED) result = converted ? assigned : -1;
       else if (r == MATCH_FAILED) result = assigned;
       else {
         converted = true;
-        if (!spec.suppress) assigned++;
+        if (!dv.suppress) assigned++;
       }
     }
   }

@@ -100,8 +100,11 @@ const Model* model_pick_lod(const Model* head, double distance, double bias, dou
 void model_prepare_gpu(Model* model);
 void model_release_gpu(Model* model);
 
-// Writes the model as a POV-Ray "mesh2" (several parts inside "union").
+// The model as a POV-Ray "mesh2" (several parts inside "union"), as text or
+// written to a stream (the editor's export); false when writing failed.
 std::string povray_mesh_text(const Model* model);
+struct Stream;
+bool write_povray_mesh(const Model* model, Stream* out);
 
 // ---------------------------------------------------------------------------
 // Collision shapes (".shp")

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "files/files.h"
 #include "gfx/gfx.h"
 
 static void add(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -50,4 +51,8 @@ std::string povray_mesh_text(const Model* model) {
   for (const Model* part = model; part; part = part->next_part) add_part(&out, part);
   if (several) out += "}\n";
   return out;
+}
+
+bool write_povray_mesh(const Model* model, Stream* out) {
+  return stream_write_string(out, povray_mesh_text(model).c_str());
 }

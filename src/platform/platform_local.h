@@ -167,8 +167,11 @@ void window_thread_stop(GameWindow* w);
 // Applies a full-screen or windowed request (window-owning thread).
 void window_go_fullscreen(GameWindow* w, int width, int height);
 void window_go_windowed(GameWindow* w, int width, int height);
-// Reads the display modes from SDL into the list (once).
+// Reads the display modes from SDL into the list (once); without a message
+// thread the video subsystem is kept up for the window.
 void display_modes_read_sdl();
+// Lets go of the video subsystem kept up by the mode read.
+void display_modes_release_video();
 // Posts a private request to the thread that owns the window's messages.
 void window_post_request(GameWindow* w, int request, int width, int height);
 // Reads the window options again at the next creation (tests).

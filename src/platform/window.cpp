@@ -120,6 +120,7 @@ bool window_create_sdl(GameWindow* w) {
     return false;
   }
   w->sdl_id = SDL_GetWindowID(w->sdl);
+  log_printf("Video driver: %s\n", SDL_GetCurrentVideoDriver());
   SDL_DisableScreenSaver();
   if (w->fullscreen) window_go_fullscreen(w, w->requested_width, w->requested_height);
   SDL_RaiseWindow(w->sdl);
@@ -159,6 +160,7 @@ GameWindow* window_create(const char* title, int width, int height, int colour_b
   }
   if (!made) {
     window_free(w);
+    display_modes_release_video();
     return nullptr;
   }
   input_devices_create(w);
@@ -183,6 +185,7 @@ void window_destroy(GameWindow* w) {
   pot_watch_window_closing(w);
   input_devices_close(w);
   destroy_sdl_window(w);
+  display_modes_release_video();
   log_printf("Window shutdown complete\n");
   window_free(w);
 }

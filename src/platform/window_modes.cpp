@@ -21,6 +21,11 @@ struct ModeState {
 
 ModeState g_modes = {false, {}, 0, 640, 480, {}, {}, {}, 0};
 
+// The video subsystem stays up from the mode read to the window, so the
+// window opens on the same display connection: an X server with no other
+// client resets when the last one leaves, refusing connections meanwhile.
+bool g_video_held;
+
 bool usable_depth(int bits) { return bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32; }
 
 bool mode_listed(const DisplayMode* out, int n, const RawDisplayMode& m) {
@@ -82,8 +87,8 @@ void display_modes_set(const RawDisplayMode& desktop, const RawDisplayMode* mode
   build_video_mode_items();
 }
 
-// Asks SDL for the first display's modes. The video subsystem is brought up
-// only for this: the window may later be created on another thread.
+// Asks SDL for the first display's modes. With a message thread the video
+// subsystem is let go again: the thread brings it up for the window itself.
 void display_modes_read_sdl() {
   if (g_modes.built) return;
   RawDisplayMode desktop{0, 0, 0, 0};
@@ -99,12 +104,21 @@ void display_modes_read_sdl() {
     for (int i = 0; i < n && count < DISPLAY_MODES_MAX; i++)
       if (SDL_GetDisplayMode(0, i, &m) == 0)
         raw[count++] = RawDisplayMode{m.w, m.h, (int)SDL_BITSPERPIXEL(m.format), m.refresh_rate};
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (option_flag("threaded", false)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    else g_video_held = true;
   }
   display_modes_set(desktop, raw, count);
 }
 
-void display_modes_forget() { g_modes.built = false; }
+void display_modes_release_video() {
+  if (g_video_held) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  g_video_held = false;
+}
+
+void display_modes_forget() {
+  display_modes_release_video();
+  g_modes.built = false;
+}
 
 const DisplayMode* display_modes(int* count) {
   display_modes_read_sdl();

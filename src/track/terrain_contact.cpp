@@ -35,34 +35,35 @@ static void madd(const float a[3], float s, const float d[3], float out[3]) {
 }
 
 // Closest point of triangle (a, b, c) to p: by Voronoi region of vertex,
-// edge or face.
-static void closest_on_triangle(const float p[3], const Tri* t, float out[3]) {
+// edge or face. Returns true when it lies inside the face.
+static bool closest_on_triangle(const float p[3], const Tri* t, float out[3]) {
   const float *a = t->v[0], *b = t->v[1], *c = t->v[2];
   float ab[3], ac[3], ap[3], bp[3], cp[3];
   sub(b, a, ab);
   sub(c, a, ac);
   sub(p, a, ap);
   float d1 = vec_dot(ab, ap), d2 = vec_dot(ac, ap);
-  if (d1 <= 0 && d2 <= 0) return madd(a, 0, ab, out);
+  if (d1 <= 0 && d2 <= 0) return madd(a, 0, ab, out), false;
   sub(p, b, bp);
   float d3 = vec_dot(ab, bp), d4 = vec_dot(ac, bp);
-  if (d3 >= 0 && d4 <= d3) return madd(b, 0, ab, out);
+  if (d3 >= 0 && d4 <= d3) return madd(b, 0, ab, out), false;
   float vc = d1 * d4 - d3 * d2;
-  if (vc <= 0 && d1 >= 0 && d3 <= 0) return madd(a, d1 / (d1 - d3), ab, out);
+  if (vc <= 0 && d1 >= 0 && d3 <= 0) return madd(a, d1 / (d1 - d3), ab, out), false;
   sub(p, c, cp);
   float d5 = vec_dot(ab, cp), d6 = vec_dot(ac, cp);
-  if (d6 >= 0 && d5 <= d6) return madd(c, 0, ab, out);
+  if (d6 >= 0 && d5 <= d6) return madd(c, 0, ab, out), false;
   float vb = d5 * d2 - d1 * d6;
-  if (vb <= 0 && d2 >= 0 && d6 <= 0) return madd(a, d2 / (d2 - d6), ac, out);
+  if (vb <= 0 && d2 >= 0 && d6 <= 0) return madd(a, d2 / (d2 - d6), ac, out), false;
   float va = d3 * d6 - d5 * d4;
   if (va <= 0 && (d4 - d3) >= 0 && (d5 - d6) >= 0) {
     float bc[3];
     sub(c, b, bc);
-    return madd(b, (d4 - d3) / ((d4 - d3) + (d5 - d6)), bc, out);
+    return madd(b, (d4 - d3) / ((d4 - d3) + (d5 - d6)), bc, out), false;
   }
   float denom = 1.0f / (va + vb + vc);
   float v = vb * denom, w = vc * denom;
   for (int i = 0; i < 3; i++) out[i] = a[i] + ab[i] * v + ac[i] * w;
+  return true;
 }
 
 // Sphere against one triangle; depth (> 0 for a contact) with point and
@@ -184,10 +185,26 @@ static void closest_on_segment(const float p[3], const float a[3], const float b
 
 // The tube as a sphere of radius r at the rim point nearest to each feature
 // of the triangle (face, three edges, three vertices); the deepest wins.
+// Returns the depth less the slack, with out filled in when positive.
 static float torus_triangle(const WheelFrame* w, const Tri* t, GroundContact* out) {
+  // Cheap rejections first: the tube lies within r of the rim plane and
+  // within R + r of the hub.
+  float side[3], d[3];
+  for (int i = 0; i < 3; i++) {
+    sub(t->v[i], w->centre, d);
+    side[i] = vec_dot(d, w->axle);
+  }
+  if ((side[0] > w->r && side[1] > w->r && side[2] > w->r) ||
+      (side[0] < -w->r && side[1] < -w->r && side[2] < -w->r))
+    return 0;
+  float q[3];
+  closest_on_triangle(w->centre, t, q);
+  sub(q, w->centre, d);
+  if (vec_dot(d, d) >= (w->R + w->r) * (w->R + w->r)) return 0;
+
   float best = 0;
   bool hit = false;
-  float p[3], q[3];
+  float p[3];
   GroundContact cur;
   auto consider = [&](const float centre[3]) {
     if (sphere_triangle(centre, w->r, t, &cur) > 0 && (!hit || cur.depth > best)) {
@@ -196,11 +213,22 @@ static float torus_triangle(const WheelFrame* w, const Tri* t, GroundContact* ou
       hit = true;
     }
   };
-  // Face: the rim point lowest along the triangle's normal.
-  float down[3];
+  // Face: the rim point lowest along the triangle's normal, measured from
+  // the plane so the depth keeps growing as the wheel sinks. When it lies
+  // over the inside of the face no edge or vertex can be deeper.
+  float down[3], proj[3], onto[3];
   madd(w->centre, -1.0f, t->n, down);
   rim_point(w, down, p);
-  consider(p);
+  sub(p, t->v[0], d);
+  float height = vec_dot(d, t->n);
+  madd(p, -height, t->n, proj);
+  if (closest_on_triangle(proj, t, onto)) {
+    if (!(w->r - height > WHEEL_SLACK)) return 0;
+    for (int i = 0; i < 3; i++) out->normal[i] = t->n[i];
+    madd(p, -w->r, t->n, out->point);
+    out->depth = w->r - height - WHEEL_SLACK;
+    return out->depth;
+  }
   for (int i = 0; i < 3; i++) {
     rim_point(w, t->v[i], p);
     consider(p);

@@ -200,3 +200,14 @@ TEST_F(VfsTest, IndexFreedAndRebuiltSeesNewFiles) {
   vfs_build_file_index();
   EXPECT_EQ(read_name("@y"), "2");
 }
+
+TEST_F(VfsTest, LinkedFolderLoopsAreWalkedOnce) {
+  second_file("tracks/a/desc", "a");
+  fs::create_directory_symlink(second / "tracks", second / "tracks/a/up");
+  fs::create_directory_symlink(second / "tracks", second / "tracks/a/up2");
+  fs::create_directory_symlink(second / "tracks/a", second / "alias");  // not a loop: listed
+  const char* const* list = vfs_build_file_index();
+  std::vector<std::string> names;
+  for (int i = 0; list[i]; i++) names.push_back(list[i]);
+  EXPECT_EQ(names, (std::vector<std::string>{"alias/desc", "tracks/a/desc"}));
+}

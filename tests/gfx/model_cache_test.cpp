@@ -167,6 +167,20 @@ TEST(PovRay, SinglePartMesh) {
   model_free(m);
 }
 
+TEST(PovRay, WrittenThroughAStream) {
+  Model* m = parse_model("QM1\n" + unit_triangle_part() + unit_triangle_part());
+  ASSERT_NE(m, nullptr);
+  std::string path = fixture_dir() + "/export.pov";
+  Stream* s = stream_open(path.c_str(), "wb");
+  ASSERT_NE(s, nullptr);
+  EXPECT_TRUE(write_povray_mesh(m, s));
+  EXPECT_TRUE(stream_close(s));
+  std::ifstream in(path, std::ios::binary);
+  std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(written, povray_mesh_text(m));
+  model_free(m);
+}
+
 TEST(PovRay, SeveralPartsAreAUnion) {
   Model* m = parse_model("QM1\n" + unit_triangle_part() + unit_triangle_part());
   ASSERT_NE(m, nullptr);

@@ -208,8 +208,8 @@ TEST(ModelRead, UnusedVertexGetsDefaultTangent) {
 }
 
 TEST(ModelRead, TexelDensityIsTheSteepestEdgeAndTheHeadKeepsTheMaximum) {
-  // part 1: edges of length 2 spanning u 1 (0.5 per ft) and a 0.01 ft edge
-  // spanning v 1 that is too short to count; part 2: the unit triangle
+  // first part: edges of length 2 spanning u 1 (0.5 per ft) and a 0.01 ft edge
+  // spanning v 1 that is too short to count; second part: the unit triangle
   std::string text =
       "QM1\n0 1 1 1 1 4 2\n"
       "0 0 0 0 0 1 0 0\n2 0 0 0 0 1 1 0\n0 2 0 0 0 1 0 0.25\n"

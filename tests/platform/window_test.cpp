@@ -38,6 +38,7 @@ class RealWindow : public testing::Test {
     use_test_video();
     options_set_for_test(options);
     window_options_forget();
+    display_modes_forget();
     w_ = window_create("Dirtwave test", 320, 240, 24, 0, 16, 0, 0);
     if (!w_) GTEST_SKIP() << "no video driver could make a GL window: " << SDL_GetError();
   }

@@ -151,6 +151,8 @@ TEST_F(TerrainTest, WheelContactsHandComputed) {
   } cases[] = {
       // Upright wheel: lowest point straight below the hub.
       {{{8.2f, 1.0f, 8.3f}, {1, 0, 0}, 0.8f, 0.3f}, 0.1f, {8.2f, -0.1f, 8.3f}, true},
+      // Sunk past the tube's centre: the depth keeps growing.
+      {{{8.2f, 0.5f, 8.3f}, {1, 0, 0}, 0.8f, 0.3f}, 0.6f, {8.2f, -0.6f, 8.3f}, true},
       // Leaned 30 degrees: the rim's low point moves sideways.
       {{{8.0f, 1.0f, 8.0f}, {c30, s30, 0}, 1.0f, 0.25f}, 0.25f - (1 - c30), {8.5f, -(0.25f - (1 - c30)), 8.0f}, false},
       // Lying flat: the axle is vertical, any rim point is lowest.

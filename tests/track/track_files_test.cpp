@@ -207,7 +207,9 @@ TEST_F(TrackFiles, BadFilesFailCleanly) {
     EXPECT_FALSE(track.loaded);
     EXPECT_EQ(track.folder, nullptr);
     EXPECT_FALSE(terrain_loaded());
-    if (k.message[0]) EXPECT_TRUE(console_has(k.message)) << k.message;
+    if (k.message[0]) {
+      EXPECT_TRUE(console_has(k.message)) << k.message;
+    }
     fs::remove_all(t);
   }
 }

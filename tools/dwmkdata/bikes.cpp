@@ -33,11 +33,11 @@ bool write_bike_models(const std::string& out, const BikeModel& b) {
 }
 
 bool write_shared_models(const std::string& out, const BikeModel& d) {
-  bool ok = mk_write_text(out, "front_wheel.qm", front_wheel_qm(d, 36));
-  ok = mk_write_text(out, "rear_wheel.qm", rear_wheel_qm(d, 36)) && ok;
+  bool ok = mk_write_text(out, "front_wheel.qm", front_wheel_qm(d, false));
+  ok = mk_write_text(out, "rear_wheel.qm", rear_wheel_qm(d, false)) && ok;
   // From 32 ft away the spokes are a blur: leave them out.
-  ok = mk_write_text(out, "front_wheel_lod5.qm", front_wheel_qm(d, 0)) && ok;
-  ok = mk_write_text(out, "rear_wheel_lod5.qm", rear_wheel_qm(d, 0)) && ok;
+  ok = mk_write_text(out, "front_wheel_lod5.qm", front_wheel_qm(d, true)) && ok;
+  ok = mk_write_text(out, "rear_wheel_lod5.qm", rear_wheel_qm(d, true)) && ok;
   ok = mk_write_text(out, "rider_body.qm", rider_body_qm(d, false)) && ok;
   ok = mk_write_text(out, "rider_body_fp.qm", rider_body_qm(d, true)) && ok;
   ok = mk_write_text(out, "rider_head.qm", rider_head_qm()) && ok;

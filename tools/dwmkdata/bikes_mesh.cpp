@@ -152,7 +152,9 @@ void add_lathe(Mesh* m, V3 centre, const std::vector<std::pair<double, double>>&
   for (int s = 0; s < segments; s++)
     for (int k = 0; k + 1 < n; k++) {
       int a = first + s * n + k, b = a + 1, c = a + n + 1, d = a + n;
-      m->add_quad(a, d, c, b);
+      // A point on the axis is one point whatever the angle: one triangle there.
+      if (profile[k].second != 0) m->add_triangle(a, d, c);
+      if (profile[k + 1].second != 0) m->add_triangle(a, c, b);
     }
   smooth_normals(m, first, first_tri);
   MeshPart& p = m->part();
@@ -184,7 +186,7 @@ void add_ellipsoid(Mesh* m, V3 c, V3 r, int sides, int rings, UvRect rect) {
   for (int i = 0; i <= rings; i++) {
     double lat = -M_PI / 2 + M_PI * i / rings;
     double s = std::cos(lat);
-    if (i == 0 || i == rings) s = 1e-4;  // poles as tiny rings
+    if (i == 0 || i == rings) s = 2e-3;  // poles as tiny rings
     secs.push_back(Section{c + v3(0, r.y * std::sin(lat), 0), v3(r.x * s, 0, 0), v3(0, 0, -r.z * s), 2});
   }
   add_loft(m, secs, sides, rect, false, false);

@@ -39,8 +39,9 @@ std::string swingarm_qm(const BikeModel& b, const BikeStyle& s);
 std::string side_plates_qm(const BikeModel& b, const BikeStyle& s);
 std::string front_plate_qm(const BikeModel& b, const BikeStyle& s);
 
-std::string front_wheel_qm(const BikeModel& b, int spokes);
-std::string rear_wheel_qm(const BikeModel& b, int spokes);
+// distant: the coarse version for a "_lod" file (no spokes, fewer segments).
+std::string front_wheel_qm(const BikeModel& b, bool distant);
+std::string rear_wheel_qm(const BikeModel& b, bool distant);
 
 // The rider: a skinned body of nine bones (see bikes_rider.cpp), the body
 // for the first-person view, the helmeted head and the number plate on the

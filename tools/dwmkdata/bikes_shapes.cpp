@@ -56,8 +56,8 @@ std::vector<std::pair<std::string, std::string>> stock_shapes(const BikeModel& b
                 hard(peg, 0.1),                          // foot pegs
                 hard(v3(0.34, 2.7, 5.0) - f, 0.18)}));   // silencer, airbox cover
   std::vector<Sphere> fork_upper = append(
-      {hard(l.axis * 0.3 + l.leg_offset * 0.5, 0.25), hard(v3(0, grip[1] - 0.4, grip[2] - 0.3), 0.16)},
-      mirrored({hard(grip + v3(0.1, 0, 0), 0.12), hard(v3(0.6, grip[1] - 0.2, grip[2] - 0.15), 0.1)}));
+      {hard(l.axis * 0.3 + l.leg_offset * 0.5, 0.25), hard(v3(0, grip.y - 0.4, grip.z - 0.3), 0.16)},
+      mirrored({hard(grip + v3(0.1, 0, 0), 0.12), hard(v3(0.6, grip.y - 0.2, grip.z - 0.15), 0.1)}));
   V3 fender_top = l.front + v3(0, b.front_wheel.tire_ring_radius + b.front_wheel.tire_section_radius + 0.12, 0);
   std::vector<Sphere> fork_lower = append(
       {hard(fender_top - l.lower, 0.22)},

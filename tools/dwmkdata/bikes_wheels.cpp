@@ -15,13 +15,14 @@ struct WheelSpec {
   double disc_x, disc_r;  // brake disc side offset and radius (ft)
   double sprocket_r;      // 0: none
   int spokes;
+  int segments;           // around the tyre
 };
 
 // Alternate segments stand out: the tread's knobs.
 double knobs(double angle, int k) {
   if (k < 2 || k > 6) return 1;
   long seg = std::lround(angle * 64 / (2 * M_PI));
-  return seg % 2 ? 1.0 : 1.03;
+  return seg % 2 ? 1.0 : 1.03;  // (with fewer segments the knobs merge into a plain tread)
 }
 
 void tyre(Mesh* m, const WheelSpec& w) {
@@ -30,7 +31,7 @@ void tyre(Mesh* m, const WheelSpec& w) {
   add_lathe(m, v3(0, 0, 0),
             {{-0.55 * x, R - 0.55 * r}, {-x, R}, {-0.9 * x, R + 0.6 * r}, {-0.55 * x, R + 0.93 * r}, {0, R + r},
              {0.55 * x, R + 0.93 * r}, {0.9 * x, R + 0.6 * r}, {x, R}, {0.55 * x, R - 0.55 * r}},
-            64, W::kTread, knobs);
+            w.segments, W::kTread, w.segments == 64 ? knobs : nullptr);
 }
 
 void rim_and_hub(Mesh* m, const WheelSpec& w) {
@@ -39,7 +40,7 @@ void rim_and_hub(Mesh* m, const WheelSpec& w) {
   add_lathe(m, v3(0, 0, 0),
             {{-rw, rr - 0.05}, {-rw, rr + 0.02}, {rw, rr + 0.02}, {rw, rr - 0.05}, {0.8 * rw, rr - 0.08},
              {-0.8 * rw, rr - 0.08}, {-rw, rr - 0.05}},
-            32, W::kRim);
+            w.segments / 2, W::kRim);
   const double hw = 0.3;
   add_lathe(m, v3(0, 0, 0), {{-hw, 0}, {-hw, 0.17}, {-0.6 * hw, 0.11}, {0.6 * hw, 0.11}, {hw, 0.17}, {hw, 0}}, 16,
             W::kHub);
@@ -58,7 +59,7 @@ void disc(Mesh* m, const WheelSpec& w) {
   m->begin_part(48, 0.6, 0.6, 0.6);
   double x = w.disc_x, t = 0.015, ro = w.disc_r, ri = 0.6 * w.disc_r;
   auto wave = [](double angle, int k) { return k == 1 || k == 2 ? 1 + 0.04 * std::sin(12 * angle) : 1.0; };
-  add_lathe(m, v3(x, 0, 0), {{-t, ri}, {-t, ro}, {t, ro}, {t, ri}, {-t, ri}}, 48, W::kDisc, wave);
+  add_lathe(m, v3(x, 0, 0), {{-t, ri}, {-t, ro}, {t, ro}, {t, ri}, {-t, ri}}, w.segments * 3 / 4, W::kDisc, wave);
 }
 
 void sprocket(Mesh* m, const WheelSpec& w, int teeth) {
@@ -83,14 +84,16 @@ std::string wheel(const WheelSpec& w, int teeth) {
 
 }  // namespace
 
-std::string front_wheel_qm(const BikeModel& b, int spokes) {
+std::string front_wheel_qm(const BikeModel& b, bool distant) {
   const WheelBlock& f = b.front_wheel;
-  WheelSpec w{f.tire_ring_radius, f.tire_section_radius, f.tire_section_radius * 0.85, -0.33, 0.44, 0, spokes};
+  WheelSpec w{f.tire_ring_radius, f.tire_section_radius, f.tire_section_radius * 0.85, -0.33, 0.44, 0,
+              distant ? 0 : 36, distant ? 24 : 64};
   return wheel(w, 0);
 }
 
-std::string rear_wheel_qm(const BikeModel& b, int spokes) {
+std::string rear_wheel_qm(const BikeModel& b, bool distant) {
   const WheelBlock& r = b.rear_wheel;
-  WheelSpec w{r.tire_ring_radius, r.tire_section_radius, r.tire_section_radius * 1.05, 0.33, 0.36, 0.36, spokes};
-  return wheel(w, (int)b.rear_sprocket);
+  WheelSpec w{r.tire_ring_radius, r.tire_section_radius, r.tire_section_radius * 1.05, 0.33, 0.36, 0.36,
+              distant ? 0 : 36, distant ? 24 : 64};
+  return wheel(w, distant ? 12 : (int)b.rear_sprocket);
 }

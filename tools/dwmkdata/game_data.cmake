@@ -15,3 +15,11 @@ add_custom_command(
 add_custom_target(game_data ALL DEPENDS ${DW_DATA_DIR}/zzzz.saf ${DW_DATA_DIGEST_SOURCE})
 target_sources(dirtwave PRIVATE ${DW_DATA_DIGEST_SOURCE})
 add_dependencies(dirtwave game_data)
+# Tests read the default data (DW_DATA_DIR); the file-system tests also
+# check it against the digest baked in.
+file(GLOB dw_test_dirs LIST_DIRECTORIES true RELATIVE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/*)
+foreach(dir ${dw_test_dirs})
+  if(TARGET test_${dir})
+    add_dependencies(test_${dir} game_data)
+  endif()
+endforeach()

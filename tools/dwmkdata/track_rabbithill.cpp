@@ -24,6 +24,11 @@ const double STEP = 0.5;           // ft between centre-line samples
 const double HALF_WIDTH = 14.0;    // ft, lap track
 const double SHOULDER = 16.0;      // ft from the track edge to natural ground
 const double BERM_REACH = 14.0;    // ft a berm's lip extends past the edge
+// The layout below is drawn with its corner near (0, 0); these move it to
+// the middle of the map.
+const double X0 = 60.0, Z0 = -100.0;
+const double GATE_X = 150.0 + X0, GATE_Z = 850.0 + Z0;  // starting gate line
+const double PAD_END_X = 156.0 + X0;                    // concrete up to here
 
 // ---------------------------------------------------------------------------
 // Centre-lines
@@ -112,7 +117,7 @@ void ease_banks(std::vector<Sample>* samples) {
 
 // The lap, starting at the finish line where the start straight merges.
 std::vector<Sample> build_lap() {
-  PathBuilder p(600, 700, 1, 0, true);
+  PathBuilder p(600 + X0, 700 + Z0, 1, 0, true);
   p.straight(160);            // to the first hairpin
   p.arc(55, -PI, 1.0);        // berm 1
   p.straight(500);            // doubles and step-up lane
@@ -132,7 +137,7 @@ std::vector<Sample> build_lap() {
 // The start straight: a concrete pad 70 ft deep behind the gate, a funnel
 // from the gate's 104 ft down to the lap's width, and an S onto the lap.
 std::vector<Sample> build_start() {
-  PathBuilder p(80, 850, 1, 0, false);
+  PathBuilder p(80 + X0, 850 + Z0, 1, 0, false);
   p.straight(70 + 241.4);
   p.arc(110, -1.2483);
   p.arc(110, 1.2483);
@@ -322,7 +327,8 @@ Place place_of(const Layout& L, int sample, double x, double z) {
 double track_height(const Layout& L, const Place& p, double bed) {
   double a = std::fabs(p.lateral), hw = p.s->half_width;
   double h = bed;
-  if (p.s->lap) h += L.profile.at(p.along) * (1 - smoothstep((a - hw) / 6));
+  // Jump sides slope away over 10 ft so a wide line is not a cliff.
+  if (p.s->lap) h += L.profile.at(p.along) * (1 - smoothstep((a - hw) / 10));
   if (p.s->bank > 0) {
     // Outside of the turn: the side away from the arc's centre.
     double out = p.s->turn > 0 ? -p.lateral : p.lateral;
@@ -331,6 +337,14 @@ double track_height(const Layout& L, const Place& p, double bed) {
     h += p.s->bank * rise;
   }
   return h;
+}
+
+// Distance outside the track's edge (negative on the track). Behind the
+// start of the start straight the pad ends as well.
+double edge_distance(const Place& p) {
+  double d = std::fabs(p.lateral) - p.s->half_width;
+  if (!p.s->lap && p.along < 0) d = std::fmax(d, -p.along);
+  return d;
 }
 
 double blend_reach(const Place& p) {
@@ -345,7 +359,7 @@ float height_at(const Layout& L, const Nearest& n, int c, int r) {
   if (k < 0) return (float)natural;
   Place p = place_of(L, k, x, z);
   double bed = L.ground.smooth(p.s->x, p.s->z);
-  double t = smoothstep((std::fabs(p.lateral) - p.s->half_width) / blend_reach(p));
+  double t = smoothstep(edge_distance(p) / blend_reach(p));
   return (float)(track_height(L, p, bed) * (1 - t) + natural * t);
 }
 
@@ -354,10 +368,10 @@ int surface_of(const Layout& L, const Nearest& n, double x, double z) {
   int k = n.index[(size_t)c + (size_t)terrain.dim * r];
   if (k < 0) return SURF_GRASS;
   Place p = place_of(L, k, x, z);
-  double a = std::fabs(p.lateral), hw = p.s->half_width;
-  if (!p.s->lap && x < 156 && a <= hw) return SURF_CONCRETE;
-  if (a > hw + 5) return SURF_GRASS;
-  if (a > hw) return SURF_LOAM;
+  double edge = edge_distance(p);
+  if (!p.s->lap && x < PAD_END_X && edge <= 0) return SURF_CONCRETE;
+  if (edge > 5) return SURF_GRASS;
+  if (edge > 0) return SURF_LOAM;
   if (p.s->lap && p.along > 1050 && p.along < 1190) return SURF_SAND;
   if (p.s->bank > 0.3) return SURF_LOAM;
   return SURF_HARDPACK;
@@ -405,8 +419,8 @@ std::string timing(const Layout& L) {
   std::vector<GenStart> starts;
   for (int i = 0; i < 32; i++) {
     GenStart st;
-    st.position[0] = 150.0f;
-    st.position[2] = (float)(850 + (i - 15.5) * 3.25);
+    st.position[0] = (float)GATE_X;
+    st.position[2] = (float)(GATE_Z + (i - 15.5) * 3.25);
     st.position[1] = terrain_height(st.position[0], st.position[2]);
     st.heading = (float)(-PI / 2);
     starts.push_back(st);
