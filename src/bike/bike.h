@@ -286,6 +286,12 @@ struct Bike {
   int32_t query_tic;       // tic whose contacts wheel_contact_query filled
   bool touched_down;       // a fork, swingarm or rider shape touched the ground
   float dab_extension;     // 0..1, drives the foot drawing
+  float feet[2][3];        // world positions of the left and right foot (ft)
+  float feet_velocity[2][3];  // ft/s, while the rider is down
+  // Controls the stopped and back-up aids override for one tic, restored at
+  // the end of it.
+  float held_front_brake, held_rear_brake, held_sit_dab;
+  bool aid_override;
   uint8_t flags;           // BikeFlag bits
   uint8_t flags2;          // BIKE_FLAG2_* bits
 
@@ -407,6 +413,13 @@ float engine_rpm(const Bike* bike);
 int bike_gear(const Bike* bike);
 const ContactRecord* bike_contact(const Bike* bike, int wheel);
 
+// Engine and drivetrain.
+float engine_torque(const Bike* bike);  // ft lbf at the present speed and throttle
+// Gear clamped to 0..5 and stepped down to one the model has.
+void set_gear(Bike* bike, int gear);
+// The player's shift control, -1, 0 or +1: one shift per press; 0 re-arms.
+void shift(Bike* bike, int s);
+
 // Control setters (clamped; throttle, sit/dab, back-up and lean store 0
 // while the rider is down).
 void set_throttle(Bike* bike, float v);
@@ -417,3 +430,47 @@ void set_steering(Bike* bike, float v);
 void set_sit_dab(Bike* bike, float v);
 void set_back_up(Bike* bike, float v);
 void set_lean(Bike* bike, float v);
+
+// The main loop's riding controls for the watched slot (the loop hook
+// bike_controls), and the clutch it lets out gradually (bike_clutch). A slot
+// without a bike is ignored; its clutch reads as engaged.
+struct RidingInput;
+void bike_apply_riding_input(int slot, const RidingInput& in);
+double bike_clutch_value(int slot);
+
+// ---------------------------------------------------------------------------
+// Setup adjustments: the menu's settings turned into the bike's constants.
+// ---------------------------------------------------------------------------
+
+// Bike-record values with a clamping setter each (robots set their own).
+enum BikeValue {
+  BV_LEVELING, BV_ROLL_DAMPING, BV_ROLL_LIMIT_ANGLE, BV_ROLL_LIMIT_FACTOR, BV_STEERING_DAMPING,
+  BV_STEERING_STRENGTH, BV_MAX_STEERING_FORCE, BV_DIRECT_STEERING, BV_SLOW_DAMPING_SPEED, BV_SLOW_DAMPING_FACTOR,
+  BV_LANDING_DAMPING_FALLOFF, BV_LANDING_DAMPING_FACTOR, BV_FULL_LOCK_SPEED, BV_RESTRICTED_LOCK_SPEED,
+  BV_RESTRICTED_LOCK_ANGLE, BV_AUTO_CLUTCH_RPM, BV_FRONT_BRAKE_TORQUE, BV_REAR_BRAKE_TORQUE, BV_MAX_DAB_SPEED,
+  BV_RIDER_VERTICAL_SPRING, BV_RIDER_VERTICAL_DAMPING, BV_RIDER_FORWARD_SPRING, BV_RIDER_FORWARD_DAMPING,
+  BV_COUNT,
+};
+// Stores value clamped to the value's range (radians for angles, ft/s for
+// speeds); a value that is not a number is ignored.
+void bike_value_set(Bike* bike, int which, double value);
+double bike_value(const Bike* bike, int which);
+// Flags of the first flags byte, and "Stop Wheelies" as its two-bit code.
+void bike_flag_set(Bike* bike, int flag, bool on);
+void bike_stop_wheelies_set(Bike* bike, int code);
+// Sprocket adjustments (teeth, each -2..2) into the final drive ratio.
+void bike_sprockets_set(Bike* bike, double countershaft, double rear);
+// Rider mass share of the mass point, 0.33..0.5; sets the masses again.
+void bike_mass_distribution_set(Bike* bike, double share);
+
+// Copies the setup settings into the bike. Refused (false) while the bike
+// moves faster than 0.125 ft/s; a second refusal within 10 s of the last
+// tells the player the mechanic can't keep up.
+bool apply_bike_setup(Bike* bike);
+// Set by the network client while the server forbids arcade physics.
+extern bool bike_arcade_forbidden;
+
+// Realigning a stopped rider toward the racing direction needs the race's
+// gates and racing lines. The race subsystem sets this hook: true with the
+// target point (world ft) when the bike may realign now. Unset: never.
+extern bool (*bike_realign_target)(Bike* bike, float target[3]);

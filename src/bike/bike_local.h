@@ -84,3 +84,16 @@ void drivetrain_tic(Bike* bike);
 void rider_lean_dab_tic(Bike* bike);
 void rider_restore_tic(Bike* bike);
 void rider_feet_release(Bike* bike);
+void rider_feet_tic(Bike* bike);
+
+// Steering helpers shared by the realistic and the arcade controller.
+double bike_roll_rate(const Bike* bike);          // about the frame's backward axis; positive rolls left
+double front_slip_angle(const Bike* bike);        // rad
+void apply_steering_torque(Bike* bike, double t); // about the steering axis; positive steers left
+void arcade_steering(Bike* bike);
+// Horizontal velocity damper: pulls a body toward velocity target with at
+// most max_force.
+void horizontal_damper(dBodyID body, double max_force, const double target[3]);
+// A one-axis angular motor against the world that lives for the next step.
+void temporary_motor(dBodyID body, const double axis[3], double velocity, double max_torque);
+double dab_speed_limit(const Bike* bike);  // ft/s

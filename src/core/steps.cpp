@@ -14,8 +14,17 @@
 // The track the next race is held on: an index into the track list.
 static int g_selected_track;
 
-// The bike catalogue selects the default bike and its stability preset.
-void startup_default_bike() {}
+// The bike choice lists the catalogue; the default bike and the aids of
+// the default stability are selected before the configuration is read.
+void startup_default_bike() {
+  const char* names[BIKE_MODEL_COUNT];
+  int n = 0;
+  for (int i = 0; i < BIKE_MODEL_COUNT; i++)
+    if (const BikeModel* m = bike_model(i)) names[n++] = m->name;
+  choice_set_items(&settings.setup.bike, names, n);
+  choice_set_by_name(&settings.setup.bike, "yz250f(2017)");
+  setup_apply_stability_preset();
+}
 
 // Texture choice lists come with the texture cache.
 void startup_texture_lists() {}

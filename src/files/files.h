@@ -182,3 +182,16 @@ bool config_apply_pair(const char* key, const char* value);
 // the setup block write its lines at its place in the file.
 bool setup_config_read_pair(const char* key, const char* value);
 void setup_config_write(Stream* s);
+// One setup key from a setup file or the console; false when key is not a
+// setup key. With warn, values that are not usable or were clamped are
+// logged. "stability" also applies its preset to the aids it drives.
+bool setup_read_key(const char* key, const char* value, bool warn);
+// The setup block, one "key=value" line per setup key.
+void setup_write_block(Stream* s);
+// "@setups/<name>" (white space trimmed): load shows "Setup updated" or
+// "Error reading setup", save "Setup written" or "Error writing setup".
+// Unknown keys in a loaded file are logged and skipped. What a loaded setup
+// changes beyond the settings (texture lists, the ridden bike) is up to the
+// caller.
+bool setup_file_load(const char* name);
+bool setup_file_save(const char* name);

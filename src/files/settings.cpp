@@ -122,6 +122,81 @@ void race_defaults(Settings& s) {
   choice_init(&s.playback_mode, "Playback Mode", {"Playback Only", "Race Against"}, 0);
 }
 
+const char* const kStopWheelies[] = {"No", "Yes", "Front Only"};
+const char* const kBrakeModes[] = {"Normal", "Antilock"};
+
+void setup_aid_defaults(SetupSettings& u) {
+  StabilityPreset p = stability_preset(100);
+  real_init(&u.stability, "Stability", 100, 1, 0, 100);
+  real_init(&u.leveling, "Leveling", p.leveling, 1, 0, 100);
+  real_init(&u.roll_damping, "Roll Damping", p.roll_damping, 1, 0, 100);
+  real_init(&u.roll_limit_angle, "Roll Limit Angle", p.roll_limit_angle, 1, 0, 180);
+  real_init(&u.roll_limit_factor, "Roll Limit Factor", p.roll_limit_factor, 1, 0, 64);
+  real_init(&u.steering_damping, "Steering Damping", p.steering_damping, 1, 0, 100);
+  real_init(&u.steering_strength, "Steering Strength", p.steering_strength, 1, 0, 100);
+  real_init(&u.max_steering_force, "Max Steering Force", p.max_steering_force, 5, 0, 1000);
+  real_init(&u.direct_steering, "Direct Steering", p.direct_steering, 0.125, 0, 1);
+  real_init(&u.slow_damping_speed, "Slow Damping Speed", p.slow_damping_speed, 1, 0, 100);
+  real_init(&u.slow_damping_factor, "Slow Damping Factor", p.slow_damping_factor, 0.25, 1, 10);
+  real_init(&u.land_damping_falloff, "Landing Damping Falloff", p.land_damping_falloff, 0.0625, 0, 0.5);
+  real_init(&u.land_damping_factor, "Landing Damping Factor", p.land_damping_factor, 0.25, 1, 3);
+  real_init(&u.full_lock_speed, "Full Lock Speed", p.full_lock_speed, 1, 1, 100);
+  real_init(&u.restricted_lock_speed, "Restricted Lock Speed", p.restricted_lock_speed, 1, 1, 100);
+  real_init(&u.restricted_lock, "Restricted Lock Angle", p.restricted_lock, 0.125, 0, 45);
+}
+
+void setup_choice_defaults(SetupSettings& u) {
+  choice_init(&u.arcade, "Arcade Physics", {kNoYes[0], kNoYes[1]}, 1);
+  choice_init(&u.front_brake, "Front Brake", {kBrakeModes[0], kBrakeModes[1]}, 1);
+  choice_init(&u.rear_brake, "Rear Brake", {kBrakeModes[0], kBrakeModes[1]}, 0);
+  choice_init(&u.stop_wheelies, "Stop Wheelies", {kStopWheelies[0], kStopWheelies[1], kStopWheelies[2]}, 1);
+  choice_init(&u.auto_shift, "Automatic Shifting", {kNoYes[0], kNoYes[1]}, 1);
+  choice_init(&u.auto_dab, "Dab When Stopped", {kNoYes[0], kNoYes[1]}, 1);
+  choice_init(&u.auto_align, "Realign After Fall", {kNoYes[0], kNoYes[1]}, 1);
+  choice_init(&u.lean_indicator, "Lean Indicator", {kNoYes[0], kNoYes[1]}, 1);
+}
+
+void setup_adjustment_defaults(SetupSettings& u) {
+  real_init(&u.auto_clutch_rpms, "Auto Clutch RPMs", 5000, 100, 0, 5000);
+  real_init(&u.brake_torque, "Braking Torque (Front)", 500, 10, 0, 500);
+  real_init(&u.rear_brake_torque, "Braking Torque (Rear)", 250, 10, 0, 500);
+  real_init(&u.max_dab_speed, "Max Dab Speed (MPH)", 60, 1, 5, 60);
+  real_init(&u.front_sprocket_adjustment, "Countershaft Sprocket", 0, 1, -2, 2);
+  real_init(&u.rear_sprocket_adjustment, "Rear Sprocket", 0, 1, -2, 2);
+  real_init(&u.fork_compression, "Fork High Speed Compression Damping", 50, 1, 0, 100);
+  real_init(&u.fork_slow_compression, "Fork Low Speed Compression Damping", 50, 1, 0, 100);
+  real_init(&u.fork_rebound, "Fork High Speed Rebound Damping", 50, 1, 0, 100);
+  real_init(&u.fork_slow_rebound, "Fork Low Speed Rebound Damping", 50, 1, 0, 100);
+  real_init(&u.fork_spring_rate, "Fork Spring Rate", 50, 1, 0, 100);
+  real_init(&u.fork_preload, "Fork Preload", 50, 1, 0, 100);
+  real_init(&u.fork_oil_level, "Fork Oil Level", 50, 1, 0, 100);
+  real_init(&u.shock_compression, "Shock High Speed Compression Damping", 75, 1, 0, 100);
+  real_init(&u.shock_slow_compression, "Shock Low Speed Compression Damping", 50, 1, 0, 100);
+  real_init(&u.shock_rebound, "Shock High Speed Rebound Damping", 75, 1, 0, 100);
+  real_init(&u.shock_slow_rebound, "Shock Low Speed Rebound Damping", 50, 1, 0, 100);
+  real_init(&u.shock_spring_rate, "Shock Spring Rate", 50, 1, 0, 100);
+  real_init(&u.shock_preload, "Shock Preload", 50, 1, 0, 100);
+  real_init(&u.rider_yspring, "Rider Vertical Spring", 50, 1, 0, 100);
+  real_init(&u.rider_ydamping, "Rider Vertical Damping", 50, 1, 0, 100);
+  real_init(&u.rider_zspring, "Rider Forward Spring", 50, 1, 0, 100);
+  real_init(&u.rider_zdamping, "Rider Forward Damping", 50, 1, 0, 100);
+  real_init(&u.rider_mass_distribution, "Rider Mass Distribution", 0.33, 0.01, 0.33, 0.5);
+}
+
+// The bike choice's items are the catalogue's names, filled at start-up
+// (the files layer does not know the catalogue).
+void setup_defaults(SetupSettings& u) {
+  u.bike.label = "Bike";
+  u.bike.count = 0;
+  u.bike.index = 0;
+  text_init(&u.name, "Name", 63, "Joe Motocross");
+  text_init(&u.number, "Number", 3, "999");
+  u.rider_texture[0] = u.head_texture[0] = u.bike_texture[0] = u.wheel_texture[0] = 0;
+  setup_aid_defaults(u);
+  setup_choice_defaults(u);
+  setup_adjustment_defaults(u);
+}
+
 }  // namespace
 
 void settings_defaults() {
@@ -143,8 +218,9 @@ void settings_defaults() {
   real_init(&s.volume, "Volume", 10, 1, 0, 10);
   real_init(&s.comp_volume, "Other Riders Volume", 8, 1, 0, 10);
   choice_init(&s.use_fbo, "Use FBO", {kNoYes[0], kNoYes[1]}, 1);
-  choice_init(&s.reverse_steering, "Reverse Steering", {kNoYes[0], kNoYes[1]}, 0);
+  choice_init(&s.reverse_steering, "Reversed Steering", {kNoYes[0], kNoYes[1]}, 1);
   choice_init(&s.sticky_dab, "Sticky Sit/Dab", {kNoYes[0], kNoYes[1]}, 0);
+  setup_defaults(s.setup);
   for (int i = 0; i < BIND_COUNT; i++) {
     ControlBinding* b = &s.bindings[i];
     b->file_key = kBindings[i].file_key;

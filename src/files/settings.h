@@ -3,7 +3,7 @@
 // Menus, the configuration file, setup files and the console all share these.
 #pragma once
 
-enum { CHOICE_MAX_ITEMS = 64 };
+enum { CHOICE_MAX_ITEMS = 96 };  // room for the 80 bike models
 
 struct ChoiceSetting {
   const char* label;                      // menu text
@@ -53,6 +53,51 @@ enum Binding {
 enum { LINEUP_SLOTS = 40, SERVER_HISTORY = 16, SERVER_HISTORY_CHARS = 127 };
 enum LineupChoice { LINEUP_EMPTY, LINEUP_HUMAN, LINEUP_ROBOT, LINEUP_ROBOT_2STROKE, LINEUP_ROBOT_4STROKE };
 
+// Bike setup: the choice of bike, rider identity, graphics names, riding
+// aids and the suspension, gearing, brake and rider adjustments.
+enum { SETUP_TEXTURE_CHARS = 1023 };
+struct SetupSettings {
+  ChoiceSetting bike;                  // items: the catalogue's names (filled at start-up)
+  TextSetting name, number;
+  // Graphics names as read, selected in their choice lists once those exist.
+  char rider_texture[SETUP_TEXTURE_CHARS + 1], head_texture[SETUP_TEXTURE_CHARS + 1];
+  char bike_texture[SETUP_TEXTURE_CHARS + 1], wheel_texture[SETUP_TEXTURE_CHARS + 1];
+  RealSetting stability;
+  // Driven by the stability preset.
+  RealSetting leveling, roll_damping;
+  RealSetting roll_limit_angle;        // degrees
+  RealSetting roll_limit_factor, steering_damping, steering_strength, max_steering_force, direct_steering;
+  RealSetting slow_damping_speed;      // ft/s
+  RealSetting slow_damping_factor;
+  RealSetting land_damping_falloff;    // s
+  RealSetting land_damping_factor;
+  RealSetting full_lock_speed, restricted_lock_speed;  // ft/s
+  RealSetting restricted_lock;         // degrees
+  ChoiceSetting arcade, front_brake, rear_brake, stop_wheelies, auto_shift, auto_dab, auto_align;
+  ChoiceSetting lean_indicator;        // sticky_dab and reverse_steering are the Settings records
+  RealSetting auto_clutch_rpms;
+  RealSetting brake_torque, rear_brake_torque;  // ft lbf
+  RealSetting max_dab_speed;           // mph
+  RealSetting front_sprocket_adjustment, rear_sprocket_adjustment;  // teeth
+  RealSetting fork_compression, fork_slow_compression, fork_rebound, fork_slow_rebound;
+  RealSetting fork_spring_rate, fork_preload, fork_oil_level;
+  RealSetting shock_compression, shock_slow_compression, shock_rebound, shock_slow_rebound;
+  RealSetting shock_spring_rate, shock_preload;
+  RealSetting rider_yspring, rider_ydamping, rider_zspring, rider_zdamping;
+  RealSetting rider_mass_distribution;
+};
+
+// The stability-driven aids for a stability value (0..100): 100 gives the
+// menu defaults, 0 no steering aids at all, linear between.
+struct StabilityPreset {
+  double leveling, roll_damping, roll_limit_angle, roll_limit_factor, steering_damping, steering_strength;
+  double max_steering_force, direct_steering, slow_damping_speed, slow_damping_factor;
+  double land_damping_falloff, land_damping_factor, full_lock_speed, restricted_lock_speed, restricted_lock;
+};
+StabilityPreset stability_preset(double stability);
+// Writes the preset for the current stability into the fifteen settings.
+void setup_apply_stability_preset();
+
 struct Settings {
   // plain integers
   int xres, yres;                      // windowed client size (pixels)
@@ -89,6 +134,8 @@ struct Settings {
   ChoiceSetting reverse_steering, sticky_dab;
 
   ControlBinding bindings[BIND_COUNT];
+
+  SetupSettings setup;
 };
 
 extern Settings settings;

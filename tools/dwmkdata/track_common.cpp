@@ -12,8 +12,8 @@
 // grip peaks at small slip and falls off as the wheel spins or slides, more
 // on loose and green surfaces than on the pad.
 std::string gen_tileinfo() {
-  return "# Standard motocross surfaces.\n"
-         "name hard-pack dirt\n"
+  // The file has no comment syntax: every line is a key.
+  return "name hard-pack dirt\n"
          "texture @ground/hardpack.png\n"
          "slip_function 2\n"
          "friction 1.05 0\n"
