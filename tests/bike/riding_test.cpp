@@ -4,25 +4,32 @@
 // ground is 4096 ft a side (the flat test track is too small to ride a
 // minute on) with the flat track's hard-pack grip and rolling resistance.
 #include <cstdio>
+#include <cstdarg>
 
 #include "files/settings.h"
 #include "physics_fixture.h"
 
 namespace bike_test {
 namespace {
+void dbg_msg(int n, const char* m, va_list) { std::printf("ODEMSG tic %d %d %s rider_down %d sit %f fb %f rb %f\n", physics.tic, n, m, rider_down(&bikes[0]), bikes[0].sit_dab, bikes[0].front_brake, bikes[0].rear_brake); }
 
 struct Riding : PhysicsTest {
   Bike* bike = nullptr;
   void SetUp() override {
     PhysicsTest::SetUp();
-    flat_ground(8, 8.0f, 0);
+    flat_ground(8, 2.0f, 0);
     one_surface(1.05f, 3, 10);
     settings_defaults();
     choice_set_by_name(&settings.setup.arcade, "No");
-    bike = place_bike(0, 2048, 3900, 0);
+    bike = place_bike(0, 512, 900, 0);
     ASSERT_TRUE(bike);
-    ASSERT_TRUE(apply_bike_setup(bike));
-    ride({bike}, 64);
+    ASSERT_TRUE(apply_bike_setup(bike)); dSetMessageHandler(dbg_msg);
+    for (int i = 0; i < 7; i++) { dMass m; dBodyGetMass(bike->bodies[i], &m); std::printf("DBG mass %d %f en %d\n", i, m.mass, dBodyIsEnabled(bike->bodies[i])); }
+    std::printf("DBG fork %f %f %f shock %f %f fd %f lsr %f %f %f %f\n", bike->fork_spring, bike->fork_preload, bike->fork_air_gap, bike->shock_spring, bike->shock_preload, bike->final_drive, bike->fork_damping.hsc, bike->fork_damping.lsc, bike->shock_damping.hsr, bike->rider_mass_distribution);
+    for (int t = 0; t < 40; t++) { ride({bike}, 1); float q[3]; bike_frame_position(bike, q); std::printf("DBG t%d y=%f d=%f %f\n", t, q[1], bike->contacts[0].depth, bike->contacts[1].depth);
+      const dReal* w = dBodyGetPosition(bike->bodies[1]); const dReal* R = dBodyGetRotation(bike->bodies[1]);
+      std::printf("DBG wheel %f %f %f axle %f %f %f gmh %f\n", w[0], w[1], w[2], R[0], R[4], R[8], 0.0); }
+    ride({bike}, 56);
     float p[3]; bike_frame_position(bike, p);
     std::printf("DBG pos %f %f %f h=%f depth %f %f\n", p[0], p[1], p[2], terrain_height(p[0], p[2]), bike->contacts[0].depth, bike->contacts[1].depth);
   }
