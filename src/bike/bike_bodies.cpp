@@ -105,6 +105,12 @@ static dJointID hinge_create(Bike* bike, int body1, int body2, const float ancho
   return j;
 }
 
+// A top-out stop exactly at the pose the joint was made in meets the solver
+// with exact ties (a bike falling freely keeps the suspension at exactly 0)
+// on which its pivoting fails and drops every constraint of the bike; a stop
+// a hair beyond full extension never ties.
+static const double TOP_OUT_MARGIN = 1e-6;
+
 // Made with every body at its rest pose, so that all joint positions and
 // angles read 0 there.
 void bike_joints_create(Bike* bike) {
@@ -124,12 +130,12 @@ void bike_joints_create(Bike* bike) {
   dJointSetSliderAxis(J[JOINT_FORK], steer[0], steer[1], steer[2]);
   dJointSetSliderParam(J[JOINT_FORK], dParamBounce, 0);
   dJointSetSliderParam(J[JOINT_FORK], dParamLoStop, -m->fork_travel);
-  dJointSetSliderParam(J[JOINT_FORK], dParamHiStop, 0);
+  dJointSetSliderParam(J[JOINT_FORK], dParamHiStop, TOP_OUT_MARGIN);
 
   J[JOINT_SWINGARM] = hinge_create(bike, BODY_SWINGARM, BODY_FRAME, m->swingarm_pivot, x_axis);
   dJointSetHingeParam(J[JOINT_SWINGARM], dParamBounce, 0);
   dJointSetHingeParam(J[JOINT_SWINGARM], dParamLoStop, -m->linkage[2]);
-  dJointSetHingeParam(J[JOINT_SWINGARM], dParamHiStop, 0);
+  dJointSetHingeParam(J[JOINT_SWINGARM], dParamHiStop, TOP_OUT_MARGIN);
 
   J[JOINT_RIDER_MOUNT] = dJointCreateHinge2(physics.world, nullptr);
   rider_mount_attach(bike);

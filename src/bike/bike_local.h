@@ -97,3 +97,5 @@ void horizontal_damper(dBodyID body, double max_force, const double target[3]);
 // A one-axis angular motor against the world that lives for the next step.
 void temporary_motor(dBodyID body, const double axis[3], double velocity, double max_torque);
 double dab_speed_limit(const Bike* bike);  // ft/s
+// Clutch engagement this tic: the lever limited by the automatic clutch.
+double clutch_engagement(const Bike* bike);

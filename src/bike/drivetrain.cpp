@@ -69,7 +69,7 @@ static void auto_shift(Bike* bike, double wheel_rate) {
 
 // The automatic clutch is open at the auto clutch rpm and below, closed
 // 2000 rpm above it; the lever can only open it further.
-static double clutch_engagement(const Bike* bike) {
+double clutch_engagement(const Bike* bike) {
   double rpm = engine_rpm(bike), a = bike->auto_clutch_rpm;
   if (rpm > a + 2000) return bike->clutch;
   return std::fmin(clampd((rpm - a) / 2000, 0, 1), (double)bike->clutch);

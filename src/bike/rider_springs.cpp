@@ -2,7 +2,6 @@
 // (one-sided contact joints aimed at the target each tic) and the mount's
 // damper. Sitting lowers the target, leaning moves it fore and aft.
 #include <cmath>
-#include <cstdlib>
 
 #include "bike/bike_local.h"
 
@@ -55,6 +54,6 @@ void rider_springs_tic(Bike* bike) {
 
   // Along the mount's first axis the rider only meets damping.
   dJointID mount = bike->joints[JOINT_RIDER_MOUNT];
-  dJointSetHinge2Param(mount, dParamSuspensionERP, getenv("SERP") ? atof(getenv("SERP")) : 0);
+  dJointSetHinge2Param(mount, dParamSuspensionERP, 0);
   dJointSetHinge2Param(mount, dParamSuspensionCFM, 1.0 / (m * (30 * bike->rider_forward_damping + 5)));
 }

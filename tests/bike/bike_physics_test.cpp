@@ -2,6 +2,7 @@
 // ghosts, and a long ride with random shoves.
 #include <random>
 
+#include "files/settings.h"
 #include "physics_fixture.h"
 
 namespace bike_test {
@@ -9,10 +10,14 @@ namespace {
 
 using BikeRide = PhysicsTest;
 
+// With the menus' default setup: the rider puts a foot down and holds the
+// brakes when stopped.
 TEST_F(BikeRide, DroppedOnTheFlatTestTrackSettlesAndStaysPut) {
   ASSERT_TRUE(track_select_and_load("tracks/flattest", false));
   Bike* b = place_bike(0, 20, 40, 0, 1.0f);
   ASSERT_TRUE(b);
+  settings_defaults();
+  ASSERT_TRUE(apply_bike_setup(b));
   ride({b}, 10 * 128);
   double before[3], after[3];
   frame_position(b, before);

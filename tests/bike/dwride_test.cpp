@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -98,12 +100,66 @@ TEST(Dwride, RandomShovesOnTheDefaultTrackFinishFinite) {
   EXPECT_EQ(r.lines.size(), 21u);
 }
 
+TEST(Dwride, ThrottleAcceleratesAndShiftsUp) {
+  RideRun r = dwride("--track flattest --bikes 1 --seconds 2 --script throttle");
+  ASSERT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.lines.size(), 3u);
+  EXPECT_GT(std::stod(fields(r.lines[1])["speed"]), 30);
+  RideRun far = dwride("--track rabbithill --bikes 1 --seconds 6 --script throttle");
+  ASSERT_EQ(far.status, 0) << far.errors;
+  EXPECT_GE(std::stoi(fields(far.lines[5])["gear"]), 3);
+  EXPECT_EQ(fields(far.lines[5])["crashed"], "0");
+}
+
+TEST(Dwride, BrakeStopsFrom60) {
+  RideRun r = dwride("--track rabbithill --bikes 1 --seconds 8 --script brake");
+  ASSERT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.lines.size(), 9u);
+  double top = 0;
+  for (int i = 0; i < 8; i++) top = std::max(top, std::stod(fields(r.lines[i])["speed"]));
+  EXPECT_GT(top, 45);
+  EXPECT_LT(std::stod(fields(r.lines[7])["speed"]), 0.5);
+  EXPECT_EQ(fields(r.lines[7])["crashed"], "0");
+}
+
+// Heading turns one way for turn-left and the other for turn-right, by the
+// same amount.
+TEST(Dwride, TurnScriptsMirrorEachOther) {
+  RideRun left = dwride("--track rabbithill --bikes 1 --seconds 4 --script turn-left");
+  RideRun right = dwride("--track rabbithill --bikes 1 --seconds 4 --script turn-right");
+  ASSERT_EQ(left.status, 0) << left.errors;
+  ASSERT_EQ(right.status, 0) << right.errors;
+  double h0 = std::stod(fields(left.lines[1])["heading"]), h1 = std::stod(fields(left.lines[3])["heading"]);
+  double g0 = std::stod(fields(right.lines[1])["heading"]), g1 = std::stod(fields(right.lines[3])["heading"]);
+  double turned_left = std::remainder(h1 - h0, 2 * M_PI), turned_right = std::remainder(g1 - g0, 2 * M_PI);
+  EXPECT_GT(turned_left, 0.5);  // heading grows turning left
+  EXPECT_NEAR(turned_left, -turned_right, 0.15 * turned_left);
+}
+
+// Our simple rider goes round the default track gate by gate; the harness
+// never touches the bike after placing it.
+TEST(Dwride, LapScriptCompletesALapOfTheDefaultTrack) {
+  RideRun r = dwride("--track rabbithill --bikes 1 --seconds 150 --script lap");
+  ASSERT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.lines.size(), 151u);
+  std::string gates = fields(r.lines[149])["gates"];
+  size_t slash = gates.find('/');
+  ASSERT_NE(slash, std::string::npos) << r.lines[149];
+  EXPECT_EQ(gates.substr(0, slash), gates.substr(slash + 1)) << r.lines[149];
+  EXPECT_GE(std::stoi(gates.substr(slash + 1)), 20);
+  int first_full = -1;
+  for (int i = 0; i < 150 && first_full < 0; i++)
+    if (fields(r.lines[i])["gates"] == gates) first_full = i + 1;
+  std::printf("[figure] lap script: full lap of rabbithill (%s gates) after %d s\n", gates.c_str(), first_full);
+}
+
 TEST(Dwride, RefusesBadArguments) {
   const char* bad[] = {
       "--track flattest --bikes 161 --seconds 1 --script rest", "--track flattest --bikes 0 --seconds 1 --script rest",
       "--track flattest --bikes 1 --seconds -2 --script rest",  "--track flattest --bikes 1 --seconds 1 --script fly",
       "--track flattest --bikes 1 --seconds 1",                  "--track flattest --bikes",
       "--track nowhere --bikes 1 --seconds 1 --script rest",    "--colour red --track flattest --seconds 1 --script rest",
+      "--track flattest --bikes 1 --seconds 1 --script rest --arcade maybe",
   };
   for (const char* args : bad) {
     RideRun r = dwride(args);

@@ -1,8 +1,10 @@
 // dwride --track NAME --bikes N --seconds S --script NAME [--model NAME]
+//        [--arcade yes|no]
 //
 // Loads a track from the game data (DW_HOME, else the data folder beside
-// the build's tools), puts N bikes side by side on its start, rides them with
-// a built-in control script for S simulated seconds and prints bike 0 once
+// the build's tools), puts N bikes side by side on its start with the menus'
+// default setup (arcade physics unless --arcade no), rides them with a
+// built-in control script for S simulated seconds and prints bike 0 once
 // per simulated second, then the simulation speed. Exit status 0 when every
 // number stayed finite, 1 otherwise.
 #include <chrono>
@@ -16,6 +18,7 @@
 
 #include "bike/bike.h"
 #include "files/files.h"
+#include "files/settings.h"
 #include "ride.h"
 #include "track/track.h"
 
@@ -25,11 +28,12 @@ struct RideArgs {
   double seconds = 0;
   int script = -1;
   const char* model = "yz250f(2017)";
+  bool arcade = true;
 };
 
 static void usage() {
   std::fprintf(stderr,
-               "usage: dwride --track NAME --bikes N --seconds S --script NAME [--model NAME]\n"
+               "usage: dwride --track NAME --bikes N --seconds S --script NAME [--model NAME] [--arcade yes|no]\n"
                "  N: 1..160 bikes, S: simulated seconds (0..86400], scripts: %s\n",
                ride_script_names());
 }
@@ -49,6 +53,12 @@ static bool parse_option(RideArgs* a, const char* name, const char* value) {
     a->track = value;
   } else if (!std::strcmp(name, "--model")) {
     a->model = value;
+  } else if (!std::strcmp(name, "--arcade")) {
+    if (std::strcmp(value, "yes") && std::strcmp(value, "no")) {
+      std::fprintf(stderr, "dwride: --arcade takes yes or no, not '%s'\n", value);
+      return false;
+    }
+    a->arcade = !std::strcmp(value, "yes");
   } else if (!std::strcmp(name, "--bikes")) {
     if (!parse_number(value, 1, BIKE_SLOTS, &v) || v != std::floor(v)) {
       std::fprintf(stderr, "dwride: --bikes takes a whole number from 1 to %d, not '%s'\n", BIKE_SLOTS, value);
@@ -103,7 +113,12 @@ static void find_data(const char* argv0) {
   }
 }
 
+static RideCourse g_course;
+
 static bool place_bikes(const RideArgs& a, const char* folder) {
+  settings_defaults();
+  choice_set_by_name(&settings.setup.arcade, a.arcade ? "Yes" : "No");
+  g_course = ride_course_read(folder);
   for (int i = 0; i < a.bikes; i++) {
     Bike* bike = bike_create(a.model, i, true, i + 1, nullptr, nullptr, nullptr, nullptr);
     if (!bike) return false;
@@ -111,7 +126,8 @@ static bool place_bikes(const RideArgs& a, const char* folder) {
     bike_rotate(bike, 0, 1, 0, s.heading);
     bike_translate(bike, s.x, terrain_height(s.x, s.z), s.z);
     bike_raise_until_clear(bike);
-    ride_script_start(a.script, bike);
+    apply_bike_setup(bike);
+    ride_script_start(a.script, bike, &g_course);
   }
   return true;
 }
@@ -139,14 +155,15 @@ static bool bike_finite(const Bike* bike) {
   return true;
 }
 
-static void report(const Bike* b, double t) {
+static void report(const Bike* b, double t, int script) {
   float p[3];
   bike_frame_position(b, p);
   std::printf(
       "t=%.0f x=%.3f y=%.3f z=%.3f speed=%.3f heading=%.4f gear=%d rpm=%.0f fork=%.4f shock=%.4f front_depth=%.4f "
-      "rear_depth=%.4f crashed=%d\n",
+      "rear_depth=%.4f crashed=%d%s\n",
       t, p[0], p[1], p[2], bike_speed(b), bike_heading(b), bike_gear(b) + 1, engine_rpm(b), bike_fork_position(b),
-      bike_swingarm_position(b), b->contacts[WHEEL_FRONT].depth, b->contacts[WHEEL_REAR].depth, rider_down(b) ? 1 : 0);
+      bike_swingarm_position(b), b->contacts[WHEEL_FRONT].depth, b->contacts[WHEEL_REAR].depth, rider_down(b) ? 1 : 0,
+      ride_script_report(script, b).c_str());
   std::fflush(stdout);
 }
 
@@ -162,7 +179,7 @@ static bool ride(const RideArgs& a) {
     busy += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if ((t + 1) % 128 != 0 && t + 1 != tics) continue;
     for (int i = 0; i < a.bikes; i++) finite = finite && bike_finite(&bikes[i]);
-    report(&bikes[0], (double)(t + 1) / 128);
+    report(&bikes[0], (double)(t + 1) / 128, a.script);
   }
   std::printf("tics_per_second=%.1f bikes=%d\n", busy > 0 ? (double)tics / busy : 0.0, a.bikes);
   return finite;
