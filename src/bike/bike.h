@@ -467,6 +467,11 @@ void bike_mass_distribution_set(Bike* bike, double share);
 // moves faster than 0.125 ft/s; a second refusal within 10 s of the last
 // tells the player the mechanic can't keep up.
 bool apply_bike_setup(Bike* bike);
+// The unit text the suspension and gearing menu shows beside a setup
+// setting for the chosen bike ("%.3f kg/mm", "%.2f mm", "%.2f teeth");
+// false and "" for other settings or when the bike is not in the catalogue.
+struct RealSetting;
+bool setup_unit_text(const RealSetting* setting, char* out, int size);
 // Set by the network client while the server forbids arcade physics.
 extern bool bike_arcade_forbidden;
 

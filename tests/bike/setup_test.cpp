@@ -255,6 +255,36 @@ TEST_F(Setup, FilesRoundTripAndBadFilesAreSkipped) {
   EXPECT_STREQ(console_line(0), "Error reading setup");
 }
 
+TEST_F(Setup, MenuUnitsFromTheChosenBike) {
+  SetupSettings& u = settings.setup;
+  char text[64];
+  const BikeModel* m = lookup_bike_model("yz250f(2017)");
+  struct Case {
+    RealSetting* setting;
+    double value;
+    std::string expected;
+  } cases[] = {
+      {&u.front_sprocket_adjustment, -2, "11.00 teeth"},
+      {&u.rear_sprocket_adjustment, 1, "51.00 teeth"},
+      {&u.fork_preload, 100, "25.40 mm"},
+      {&u.shock_preload, 0, "0.00 mm"},
+  };
+  for (const Case& c : cases) {
+    real_set(c.setting, c.value);
+    ASSERT_TRUE(setup_unit_text(c.setting, text, sizeof text));
+    EXPECT_EQ(text, c.expected);
+  }
+  real_set(&u.fork_spring_rate, 0);
+  ASSERT_TRUE(setup_unit_text(&u.fork_spring_rate, text, sizeof text));
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "%.3f kg/mm", m->fork_spring_min * 0.0007440819724087572);
+  EXPECT_STREQ(text, expected);
+  EXPECT_FALSE(setup_unit_text(&u.leveling, text, sizeof text));
+  EXPECT_STREQ(text, "");
+  u.bike.count = 0;  // no catalogue names yet: no units
+  EXPECT_FALSE(setup_unit_text(&u.fork_preload, text, sizeof text));
+}
+
 // The configuration block: every setup key once, in order, parsed back by
 // the reader.
 TEST_F(Setup, ConfigBlockCarriesEveryKey) {

@@ -342,8 +342,11 @@ Pose random_pose(int i, std::mt19937& rng) {
       sink = (w.rim_radius + w.tube_radius) * (0.5f + 1.5f * u(rng));
       break;
     case 3:
+      // Upright on the plateau, within a few slacks of touching.
       p.kind = "just touching";
-      sink = (u(rng) - 0.5f) * 4e-6f;
+      x = (23.5f + 3 * u(rng)) * terrain.spacing;
+      z = (5.5f + 3 * u(rng)) * terrain.spacing;
+      sink = (u(rng) - 0.5f) * 8e-6f;
       set_axle(&w, u(rng) * 6.2831853f, 0.0f);
       break;
     case 4: {
