@@ -64,6 +64,8 @@ void startup_race_tables() { physics_world_create(); }
 void startup_first_race() {
   if (g_selected_track < track.count) track_select_and_load(track.list[g_selected_track].folder, false);
   loop_hooks.track_loaded = [] { return track.loaded; };
+  loop_hooks.bike_controls = bike_apply_riding_input;
+  loop_hooks.bike_clutch = bike_clutch_value;
 }
 
 void shutdown_network() {}

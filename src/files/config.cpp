@@ -2,6 +2,7 @@
 // the setting records and written back at shutdown. Unknown keys and values
 // that don't scan are skipped without a word, so a damaged file costs only
 // its damaged lines.
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -126,7 +127,7 @@ bool apply_table_key(const ConfigKey& k, const char* value) {
     case KEY_TEXT: text_set((TextSetting*)k.record, value); return true;
     case KEY_MAP_SCALE: {
       float v;
-      if (std::sscanf(value, "%f", &v) == 1) *(double*)k.record = v < 0.125f ? 0.125 : v > 8.0f ? 8.0 : v;
+      if (std::sscanf(value, "%f", &v) == 1 && !std::isnan(v)) *(double*)k.record = v < 0.125f ? 0.125 : v > 8.0f ? 8.0 : v;
       return true;
     }
     default: return false;

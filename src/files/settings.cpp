@@ -2,6 +2,7 @@
 // by the configuration file, setup files, menus and the console.
 #include "files/settings.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -273,6 +274,8 @@ void real_set(RealSetting* r, double value) {
 bool real_set_from_text(RealSetting* r, const char* text) {
   float value;
   if (std::sscanf(text, "%f", &value) != 1) return false;
+  // "nan" scans as a number but no clamp can hold it: keep the old value.
+  if (std::isnan(value)) return false;
   real_set(r, value);
   return true;
 }

@@ -41,7 +41,24 @@ TEST_F(ConfigTest, WrittenInTheFixedOrder) {
   std::vector<std::string> want = {"xres", "yres", "draw_fps", "draw_time", "draw_ping", "draw_speed", "spy",
                                    "track", "record", "skill", "minutes", "laps"};
   for (int i = 0; i < 40; i++) want.push_back((i < 10 ? "slot0" : "slot") + std::to_string(i));
-  for (const char* k : {"ghost_fade_distance", "time_trial_abort", "video_mode", "server_name"}) want.push_back(k);
+  for (const char* k : {"ghost_fade_distance", "time_trial_abort"}) want.push_back(k);
+  // The bike setup block sits here, in its own fixed order.
+  for (const char* k :
+       {"bike", "name", "number", "rider_texture", "head_texture", "bike_texture", "wheel_texture", "stability",
+        "leveling", "roll_damping", "roll_limit_angle", "roll_limit_factor", "steering_damping",
+        "steering_strength", "max_steering_force", "direct_steering", "slow_damping_speed", "slow_damping_factor",
+        "land_damping_falloff", "land_damping_factor", "full_lock_speed", "restricted_lock_speed",
+        "restricted_lock", "arcade", "front_brake", "rear_brake", "stop_wheelies", "auto_shift", "auto_dab",
+        "auto_align", "sticky_dab", "reverse_steering", "lean_indicator", "auto_clutch_rpms", "brake_torque",
+        "rear_brake_torque", "max_dab_speed", "front_sprocket_adjustment", "rear_sprocket_adjustment",
+        "fork_compression_adjustment", "fork_slow_compression_adjustment", "fork_rebound_adjustment",
+        "fork_slow_rebound_adjustment", "fork_spring_rate_adjustment", "fork_preload_adjustment",
+        "fork_oil_level_adjustment", "shock_compression_adjustment", "shock_slow_compression_adjustment",
+        "shock_rebound_adjustment", "shock_slow_rebound_adjustment", "shock_spring_rate_adjustment",
+        "shock_preload_adjustment", "rider_yspring", "rider_ydamping", "rider_zspring", "rider_zdamping",
+        "rider_mass_distribution"})
+    want.push_back(k);
+  for (const char* k : {"video_mode", "server_name"}) want.push_back(k);
   for (int i = 0; i < 16; i++) want.push_back((i < 10 ? "server_name_hist0" : "server_name_hist") + std::to_string(i));
   for (const char* k : {"ground_detail", "ground_texture_detail", "ground_texture_dim", "ground_mipmaps",
                         "texture_compress", "render_texture", "use_shader", "roost_density", "reshade_delay",
@@ -125,6 +142,7 @@ TEST_F(ConfigTest, BadValuesAreClampedOrIgnored) {
     std::string want;     // its value afterwards, as the file would write it
   } cases[] = {
       {"fov=500", "fov", "170.000000"},
+      {"fov=nan", "fov", "110.000000"},
       {"fov=-5", "fov", "10.000000"},
       {"fov=abc", "fov", "110.000000"},
       {"fov =50", "fov", "110.000000"},  // the key is "fov ", which is unknown
@@ -132,6 +150,7 @@ TEST_F(ConfigTest, BadValuesAreClampedOrIgnored) {
       {"map_scale=0", "map_scale", "0.125000"},
       {"map_scale=1e9", "map_scale", "8.000000"},
       {"map_scale=x", "map_scale", "1.000000"},
+      {"map_scale=nan", "map_scale", "1.000000"},
       {"skill=expert", "skill", "Novice"},
       {"skill=Expert", "skill", "Expert"},
       {"xres=abc", "xres", "640"},
