@@ -84,16 +84,6 @@ void place_bikes(int count, bool rolling) {
   }
 }
 
-// The race's order of work for the bikes alone.
-void world_tic(int count) {
-  for (int i = 0; i < count; i++)
-    for (int j = i + 1; j < count; j++) bike_bike_contacts(&bikes[i], &bikes[j], false);
-  for (int k = 0; k < count; k++) bike_prestep(&bikes[(physics.tic + k) % count]);
-  physics_world_step();
-  for (int i = 0; i < count; i++) bike_tic(&bikes[i]);
-  physics.tic++;
-}
-
 void BM_World(benchmark::State& state) {
   int count = (int)state.range(0);
   bool rolling = state.range(1) != 0;
@@ -106,10 +96,10 @@ void BM_World(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     place_bikes(count, rolling);
-    for (int t = 0; t < 64; t++) world_tic(count);
+    for (int t = 0; t < 64; t++) bikes_world_tic(count);
     state.ResumeTiming();
     auto start = std::chrono::steady_clock::now();
-    for (int t = 0; t < timed; t++) world_tic(count);
+    for (int t = 0; t < timed; t++) bikes_world_tic(count);
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     tics += timed;
   }
@@ -151,13 +141,13 @@ void BM_Ridden(benchmark::State& state) {
     int t = 0;
     for (; t < 256; t++) {
       ride_controls(count, t);
-      world_tic(count);
+      bikes_world_tic(count);
     }
     state.ResumeTiming();
     auto start = std::chrono::steady_clock::now();
     for (; t < 256 + timed; t++) {
       ride_controls(count, t);
-      world_tic(count);
+      bikes_world_tic(count);
     }
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     tics += timed;

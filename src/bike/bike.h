@@ -361,6 +361,9 @@ void set_default_setup(Bike* bike);
 // step (contacts, roost); bike_tic for every occupied slot after it.
 void bike_prestep(Bike* bike);
 void bike_tic(Bike* bike);
+// Bike contacts, pre-steps, the world step and bike tics for slots
+// 0..count-1, in the race's order.
+void bikes_world_tic(int count);
 // The rider comes off: the mount is released and the crash timer starts.
 // Ignored while the rider is down or the collision timer is negative.
 void rider_crash(Bike* bike);

@@ -84,3 +84,16 @@ void bike_tic(Bike* bike) {
   rider_restore_tic(bike);
   store_rider_velocity(bike);
 }
+
+// The bikes' share of a race tic for slots 0..count-1: contacts between
+// bikes, each bike's pre-step work from a rotating first slot (so no slot is
+// always first to claim contacts), the world step, then every bike's own
+// tic. Headless riding and benchmarks drive the world with it.
+void bikes_world_tic(int count) {
+  for (int i = 0; i < count; i++)
+    for (int j = i + 1; j < count; j++) bike_bike_contacts(&bikes[i], &bikes[j], false);
+  for (int k = 0; k < count; k++) bike_prestep(&bikes[(physics.tic + k) % count]);
+  physics_world_step();
+  for (int i = 0; i < count; i++) bike_tic(&bikes[i]);
+  physics.tic++;
+}

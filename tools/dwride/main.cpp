@@ -132,18 +132,6 @@ static bool place_bikes(const RideArgs& a, const char* folder) {
   return true;
 }
 
-// Race order of work for the bikes alone: contacts between bikes, each
-// bike's pre-step work from a rotating first slot, the world step, then
-// every bike's own tic.
-static void ride_tic(int count) {
-  for (int i = 0; i < count; i++)
-    for (int j = i + 1; j < count; j++) bike_bike_contacts(&bikes[i], &bikes[j], false);
-  for (int k = 0; k < count; k++) bike_prestep(&bikes[(physics.tic + k) % count]);
-  physics_world_step();
-  for (int i = 0; i < count; i++) bike_tic(&bikes[i]);
-  physics.tic++;
-}
-
 static bool bike_finite(const Bike* bike) {
   for (int i = 0; i < BIKE_BODIES; i++) {
     const dReal* p = dBodyGetPosition(bike->bodies[i]);
@@ -175,7 +163,7 @@ static bool ride(const RideArgs& a) {
   for (long long t = 0; t < tics; t++) {
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < a.bikes; i++) ride_script_tic(a.script, &bikes[i], (int)t, &random);
-    ride_tic(a.bikes);
+    bikes_world_tic(a.bikes);
     busy += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if ((t + 1) % 128 != 0 && t + 1 != tics) continue;
     for (int i = 0; i < a.bikes; i++) finite = finite && bike_finite(&bikes[i]);
