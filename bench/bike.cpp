@@ -84,6 +84,15 @@ void place_bikes(int count, bool rolling) {
   }
 }
 
+// Tics per second, cost per bike per tic and the share of the real-time
+// budget (one tic of 1/128 s) from timed seconds over tics.
+static void report_tic_cost(benchmark::State& state, double seconds, double tics, int count) {
+  double per_tic = seconds / tics;
+  state.counters["tics_per_second"] = 1 / per_tic;
+  state.counters["us_per_bike_tic"] = per_tic * 1e6 / count;
+  state.counters["budget_percent"] = 100 * per_tic / (1.0 / 128);
+}
+
 void BM_World(benchmark::State& state) {
   int count = (int)state.range(0);
   bool rolling = state.range(1) != 0;
@@ -103,10 +112,7 @@ void BM_World(benchmark::State& state) {
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     tics += timed;
   }
-  double per_tic = seconds / tics;
-  state.counters["tics_per_second"] = 1 / per_tic;
-  state.counters["us_per_bike_tic"] = per_tic * 1e6 / count;
-  state.counters["budget_percent"] = 100 * per_tic / (1.0 / 128);
+  report_tic_cost(state, seconds, tics, count);
   state.SetLabel(rolling ? "rolling" : "resting");
 }
 
@@ -152,10 +158,7 @@ void BM_Ridden(benchmark::State& state) {
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     tics += timed;
   }
-  double per_tic = seconds / tics;
-  state.counters["tics_per_second"] = 1 / per_tic;
-  state.counters["us_per_bike_tic"] = per_tic * 1e6 / count;
-  state.counters["budget_percent"] = 100 * per_tic / (1.0 / 128);
+  report_tic_cost(state, seconds, tics, count);
   int down = 0;
   for (int i = 0; i < count; i++) down += rider_down(&bikes[i]) ? 1 : 0;
   state.counters["riders_down"] = down;

@@ -90,19 +90,23 @@ static float high_speed(double s, float base) { return (float)(clampd(std::exp2(
 static float low_speed(double s, float base) { return (float)(clampd(0.02 * s - 1, -1, 1) * base); }
 static float range(float lo, float hi, double s) { return (float)(lo + (hi - lo) * clampd(0.01 * s, 0, 1)); }
 
+// The four damping settings (high- and low-speed compression, high- and
+// low-speed rebound) scaling the catalogue's four coefficients.
+static SuspensionDamping damping_from(const RealSetting& hsc, const RealSetting& lsc, const RealSetting& hsr,
+                                      const RealSetting& lsr, const float base[4]) {
+  return {high_speed(hsc.value, base[0]), low_speed(lsc.value, base[1]), high_speed(hsr.value, base[2]),
+          low_speed(lsr.value, base[3])};
+}
+
 static void apply_suspension(Bike* bike, const SetupSettings& u) {
   const BikeModel* m = bike->info;
-  bike->fork_damping = {high_speed(u.fork_compression.value, m->fork_damping[0]),
-                        low_speed(u.fork_slow_compression.value, m->fork_damping[1]),
-                        high_speed(u.fork_rebound.value, m->fork_damping[2]),
-                        low_speed(u.fork_slow_rebound.value, m->fork_damping[3])};
+  bike->fork_damping = damping_from(u.fork_compression, u.fork_slow_compression, u.fork_rebound,
+                                    u.fork_slow_rebound, m->fork_damping);
   bike->fork_spring = range(m->fork_spring_min, m->fork_spring_max, u.fork_spring_rate.value);
   bike->fork_preload = range(m->fork_preload_min, m->fork_preload_max, u.fork_preload.value);
   bike->fork_air_gap = range(m->fork_air_gap_min, m->fork_air_gap_max, u.fork_oil_level.value);
-  bike->shock_damping = {high_speed(u.shock_compression.value, m->shock_damping[0]),
-                         low_speed(u.shock_slow_compression.value, m->shock_damping[1]),
-                         high_speed(u.shock_rebound.value, m->shock_damping[2]),
-                         low_speed(u.shock_slow_rebound.value, m->shock_damping[3])};
+  bike->shock_damping = damping_from(u.shock_compression, u.shock_slow_compression, u.shock_rebound,
+                                     u.shock_slow_rebound, m->shock_damping);
   bike->shock_spring = range(m->shock_spring_min, m->shock_spring_max, u.shock_spring_rate.value);
   bike->shock_preload = range(m->shock_preload_min, m->shock_preload_max, u.shock_preload.value);
 }
